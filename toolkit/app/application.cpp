@@ -1,0 +1,196 @@
+#include "toolkit/app/application.h"
+
+#include <algorithm>
+
+#include "toolkit/forms/form.h"
+#include "toolkit/forms/screen.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+constexpr wchar_t kApplicationClass[] = L"TApplication";
+
+std::wstring WithFullStop(const std::wstring& message) {
+  // A message whose last character sorts after the full stop gets one.
+  if (!message.empty() && message.back() > L'.') return message + L".";
+  return message;
+}
+}  // namespace
+
+TApplication::TApplication() : TComponent(nullptr) {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
+  EnsureWindowClass({kApplicationClass, 0, icon_, nullptr});
+  // Zero-sized in the middle of the screen: shown, it is only a taskbar
+  // button; the message boxes it owns centre themselves on it.
+  WindowCreateSpec spec{kApplicationClass};
+  spec.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  spec.x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  spec.y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  handle_ = CreateTargetWindow(this, spec);
+}
+
+TApplication::~TApplication() {
+  DestroyComponents();
+  if (handle_) {
+    DetachTarget(handle_);
+    DestroyWindow(handle_);
+  }
+}
+
+void TApplication::Initialize() {}
+
+void TApplication::SetTitle(const std::wstring& title) {
+  title_ = title;
+  if (handle_) SetWindowTextW(handle_, title_.c_str());
+}
+
+void TApplication::Run() {
+  RunLoop([] { return false; });
+}
+
+void TApplication::Terminate() {
+  PostQuitMessage(0);
+}
+
+bool TApplication::DispatchOne() {
+  MSG msg;
+  const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+  if (got == 0) {
+    terminated_ = true;
+    return false;
+  }
+  if (got == -1) return true;  // only with bad arguments; nothing to dispatch
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+  return true;
+}
+
+void TApplication::RunLoop(const std::function<bool()>& done) {
+  while (!terminated_ && !done()) {
+    if (!DispatchOne()) break;
+  }
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (!terminated_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void TApplication::ShowException(const Exception& e) {
+  MessageBox(WithFullStop(e.Message()), title_, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException(std::exception_ptr e) noexcept {
+  try {
+    try {
+      std::rethrow_exception(e);
+    } catch (const Exception& ex) {
+      ShowException(ex);
+    } catch (...) {
+      ShowException(Exception(L""));
+    }
+  } catch (...) {
+    // The error display itself failed (no memory for the box): nothing is
+    // left to tell the user with.
+  }
+}
+
+int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
+  TaskWindowsDisabled disabled(nullptr);
+  return ::MessageBoxW(handle_, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+}
+
+void TApplication::HookMainWindow(const void* id, Hook hook) {
+  hooks_.emplace_back(id, std::move(hook));
+}
+
+void TApplication::UnhookMainWindow(const void* id) {
+  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }),
+               hooks_.end());
+}
+
+void TApplication::Minimize() {
+  if (handle_ && !IsIconic(handle_)) ShowWindow(handle_, SW_MINIMIZE);
+}
+
+void TApplication::Restore() {
+  if (handle_ && IsIconic(handle_)) ShowWindow(handle_, SW_RESTORE);
+}
+
+void TApplication::UpdateVisible() {
+  if (!handle_) return;
+  bool any = false;
+  for (TForm* f : Screen().Forms()) any = any || f->Visible();
+  ShowWindow(handle_, any ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void TApplication::ForgetForm(TForm* form) noexcept {
+  if (main_form_ == form) main_form_ = nullptr;
+}
+
+LRESULT TApplication::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) handle_ = wnd;
+  // Copy: a hook may unhook itself.
+  const auto hooks = hooks_;
+  for (const auto& [id, hook] : hooks) {
+    LRESULT result = 0;
+    if (hook(msg, wp, lp, result)) return result;
+  }
+  switch (msg) {
+    case WM_SYSCOMMAND:
+      switch (wp & 0xFFF0) {
+        case SC_MINIMIZE: Minimize(); return 0;
+        case SC_RESTORE: Restore(); return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (main_form_) main_form_->Close();
+      return 0;
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+ToolkitScope::ToolkitScope() {
+  Application = new TApplication();
+}
+
+ToolkitScope::~ToolkitScope() {
+  delete Application;
+  Application = nullptr;
+}
+
+void HandleCallbackException(std::exception_ptr e) noexcept {
+  if (Application) Application->HandleException(e);
+}
+
+void ShowMessage(const std::wstring& text) {
+  Application->UpdateVisible();
+  Application->MessageBox(text, Application->Title(), MB_OK);
+}
+
+TaskWindowsDisabled::TaskWindowsDisabled(HWND keep) : keep_(keep) {
+  EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+}
+
+TaskWindowsDisabled::~TaskWindowsDisabled() {
+  for (HWND w : disabled_) {
+    if (IsWindow(w)) EnableWindow(w, TRUE);
+  }
+}
+
+BOOL CALLBACK TaskWindowsDisabled::Collect(HWND wnd, LPARAM self_ptr) {
+  auto* self = reinterpret_cast<TaskWindowsDisabled*>(self_ptr);
+  if (wnd != self->keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+    EnableWindow(wnd, FALSE);
+    self->disabled_.push_back(wnd);
+  }
+  return TRUE;
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The application object: its hidden top-level window (the one with the
+// taskbar button), the message loop shared by Run and every modal loop, the
+// error display, the application's message box and the main-window hooks.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/app/window_class.h"
+#include "toolkit/core/component.h"
+#include "toolkit/core/exceptions.h"
+#include "toolkit/core/handle.h"
+
+class TForm;
+
+class TApplication : public TComponent, private MessageTarget {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize();
+  const std::wstring& Title() const noexcept { return title_; }
+  void SetTitle(const std::wstring& title);
+  HWND Handle() const noexcept { return handle_; }
+  HICON Icon() const noexcept { return icon_; }
+  TForm* MainForm() const noexcept { return main_form_; }
+
+  // Creates a form owned by the application; the first one becomes the main form.
+  template <class F>
+  void CreateForm(F*& reference) {
+    F* form = new F(this);
+    reference = form;
+    if (!main_form_) main_form_ = form;
+  }
+
+  void Run();
+  void Terminate();
+  bool Terminated() const noexcept { return terminated_; }
+  // Dispatches messages until `done` answers true or the application ends.
+  // The one loop of the program: Run and every modal loop use it.
+  void RunLoop(const std::function<bool()>& done);
+  // Dispatches whatever is waiting, then returns.
+  void ProcessMessages();
+
+  // The error display: stop icon, the message, the title as caption.
+  void ShowException(const Exception& e);
+  void HandleException(std::exception_ptr e) noexcept;
+  // Owned by the application window; every window of the application is
+  // disabled while it is up.
+  int MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+
+  using Hook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
+  void HookMainWindow(const void* id, Hook hook);
+  void UnhookMainWindow(const void* id);
+
+  void Minimize();
+  void Restore();
+  // Shows the application window (and its taskbar button) while some form
+  // is marked visible, hides it otherwise.
+  void UpdateVisible();
+
+  void ForgetForm(TForm* form) noexcept;
+
+ private:
+  LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
+  void WindowDestroyed() noexcept override { handle_ = nullptr; }
+  bool DispatchOne();
+
+  HWND handle_ = nullptr;
+  std::wstring title_;
+  TForm* main_form_ = nullptr;
+  bool terminated_ = false;
+  HICON icon_ = nullptr;
+  std::vector<std::pair<const void*, Hook>> hooks_;
+};
+
+// The one application object; alive from InitializeToolkit to the end of
+// the process's entry point.
+extern TApplication* Application;
+
+// Creates the application object (and its window) for the life of the scope.
+class ToolkitScope {
+ public:
+  ToolkitScope();
+  ~ToolkitScope();
+  ToolkitScope(const ToolkitScope&) = delete;
+  ToolkitScope& operator=(const ToolkitScope&) = delete;
+};
+
+// What every Win32 callback does with an exception it catches.
+void HandleCallbackException(std::exception_ptr e) noexcept;
+
+// A modal message window titled with the application title, one OK button.
+void ShowMessage(const std::wstring& text);
+
+// Disables every enabled, visible top-level window of this thread except
+// `keep`, and enables them again when it goes.
+class TaskWindowsDisabled {
+ public:
+  explicit TaskWindowsDisabled(HWND keep);
+  ~TaskWindowsDisabled();
+  TaskWindowsDisabled(const TaskWindowsDisabled&) = delete;
+  TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
+
+ private:
+  static BOOL CALLBACK Collect(HWND wnd, LPARAM self);
+  HWND keep_;
+  std::vector<HWND> disabled_;
+};

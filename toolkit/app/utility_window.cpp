@@ -1,0 +1,39 @@
+#include "toolkit/app/utility_window.h"
+
+namespace {
+constexpr wchar_t kUtilityClass[] = L"TPUtilWindow";
+}
+
+UtilityWindow::UtilityWindow(Procedure proc) : proc_(std::move(proc)) {
+  EnsureWindowClass({kUtilityClass});
+  WindowCreateSpec spec{kUtilityClass};
+  spec.style = WS_POPUP;
+  spec.ex_style = WS_EX_TOOLWINDOW;
+  wnd_ = CreateTargetWindow(this, spec);
+}
+
+UtilityWindow::~UtilityWindow() {
+  if (wnd_) {
+    HWND wnd = wnd_;
+    DetachTarget(wnd);
+    DestroyWindow(wnd);
+  }
+}
+
+LRESULT UtilityWindow::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) wnd_ = wnd;
+  bool handled = false;
+  if (proc_) {
+    const LRESULT result = proc_(msg, wp, lp, handled);
+    if (handled) return result;
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+std::unique_ptr<UtilityWindow> AllocateHWnd(UtilityWindow::Procedure proc) {
+  return std::make_unique<UtilityWindow>(std::move(proc));
+}
+
+void DeallocateHWnd(std::unique_ptr<UtilityWindow>& window) noexcept {
+  window.reset();
+}

@@ -1,0 +1,306 @@
+#include "toolkit/forms/form.h"
+
+#include <windowsx.h>
+
+#include "toolkit/app/application.h"
+#include "toolkit/core/exceptions.h"
+#include "toolkit/forms/screen.h"
+
+namespace {
+// Posted to a form that asked to be freed once its handlers have returned.
+constexpr UINT CM_RELEASE = WM_APP + 0x100;
+}  // namespace
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+  visible_ = false;
+  BeginLoading();
+  Screen().AddForm(this);
+}
+
+TForm::~TForm() {
+  Screen().RemoveForm(this);
+  if (Application) Application->ForgetForm(this);
+  // Owned components go while the window is still there.
+  DestroyComponents();
+  while (!controls_.empty()) controls_.back()->SetParent(nullptr);
+  DestroyHandle();
+  if (Application && !Application->Destroying()) Application->UpdateVisible();
+}
+
+void TForm::FinishConstruction() {
+  const bool show = visible_;
+  visible_ = false;
+  EndLoading();
+  HandleNeeded();
+  AlignControls();
+  if (show) SetVisible(true);
+}
+
+DWORD TForm::WindowStyle() const {
+  DWORD style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  switch (border_style_) {
+    case TBorderStyle::bsNone:
+      style |= WS_POPUP;
+      break;
+    case TBorderStyle::bsSingle:
+    case TBorderStyle::bsToolWindow:
+      style |= WS_CAPTION | WS_BORDER;
+      break;
+    case TBorderStyle::bsSizeable:
+      style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case TBorderStyle::bsDialog:
+      style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+      break;
+  }
+  if (border_style_ != TBorderStyle::bsNone && (border_icons_ & biSystemMenu)) {
+    style |= WS_SYSMENU;
+    if (border_style_ == TBorderStyle::bsSingle || border_style_ == TBorderStyle::bsSizeable) {
+      if (border_icons_ & biMinimize) style |= WS_MINIMIZEBOX;
+      if (border_icons_ & biMaximize) style |= WS_MAXIMIZEBOX;
+    }
+  }
+  return style;
+}
+
+DWORD TForm::WindowExStyle() const {
+  DWORD ex = 0;
+  if (border_style_ == TBorderStyle::bsToolWindow) ex |= WS_EX_TOOLWINDOW;
+  if (border_style_ == TBorderStyle::bsDialog) ex |= WS_EX_DLGMODALFRAME;
+  if (form_style_ == TFormStyle::fsStayOnTop) ex |= WS_EX_TOPMOST;
+  if (alpha_blend_) ex |= WS_EX_LAYERED;
+  return ex;
+}
+
+void TForm::CreateParams(CreateParamsData& params) {
+  params.window_class.name = ClassName();
+  params.window_class.style = CS_DBLCLKS;
+  params.window_class.icon = icon_ ? icon_ : Application->Icon();
+  params.window.style = WindowStyle();
+  params.window.ex_style = WindowExStyle();
+  params.window.x = left_;
+  params.window.y = top_;
+  params.window.width = width_;
+  params.window.height = height_;
+  params.window.caption = caption_.c_str();
+  // Owned by the application window: no taskbar buttons of their own.
+  params.window.parent = Application->Handle();
+}
+
+void TForm::CreateHandle() {
+  if (client_width_ >= 0 || client_height_ >= 0) {
+    RECT r{0, 0, client_width_ >= 0 ? client_width_ : 0, client_height_ >= 0 ? client_height_ : 0};
+    AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
+    if (client_width_ >= 0) width_ = r.right - r.left;
+    if (client_height_ >= 0) height_ = r.bottom - r.top;
+  }
+  TWinControl::CreateHandle();
+  if (icon_) SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  ApplyAlpha();
+}
+
+void TForm::ApplyStyles() {
+  if (!handle_) return;
+  SetWindowLongW(handle_, GWL_STYLE, static_cast<LONG>(WindowStyle() | (IsWindowVisible(handle_) ? WS_VISIBLE : 0)));
+  SetWindowLongW(handle_, GWL_EXSTYLE, static_cast<LONG>(WindowExStyle()));
+  SetWindowPos(handle_, form_style_ == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  ApplyAlpha();
+}
+
+void TForm::SetBorderStyle(TBorderStyle style) {
+  if (style == border_style_) return;
+  border_style_ = style;
+  ApplyStyles();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+  if (icons == border_icons_) return;
+  border_icons_ = icons;
+  ApplyStyles();
+}
+
+void TForm::SetFormStyle(TFormStyle style) {
+  if (style == form_style_) return;
+  form_style_ = style;
+  ApplyStyles();
+}
+
+void TForm::SetClientWidth(int w) {
+  client_width_ = w;
+  if (handle_) {
+    RECT r{0, 0, w, ClientHeight()};
+    AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
+    SetBounds(left_, top_, r.right - r.left, height_);
+  }
+}
+
+void TForm::SetClientHeight(int h) {
+  client_height_ = h;
+  if (handle_) {
+    RECT r{0, 0, ClientWidth(), h};
+    AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
+    SetBounds(left_, top_, width_, r.bottom - r.top);
+  }
+}
+
+int TForm::ClientWidth() const {
+  const RECT r = ClientRect();
+  return r.right - r.left;
+}
+
+int TForm::ClientHeight() const {
+  const RECT r = ClientRect();
+  return r.bottom - r.top;
+}
+
+void TForm::SetIconResource(int id) {
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+  if (handle_ && icon_) SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+}
+
+void TForm::SetAlphaBlend(bool value) {
+  if (value == alpha_blend_) return;
+  alpha_blend_ = value;
+  ApplyAlpha();
+}
+
+void TForm::SetAlphaBlendValue(BYTE value) {
+  if (value == alpha_value_) return;
+  alpha_value_ = value;
+  ApplyAlpha();
+}
+
+void TForm::ApplyAlpha() {
+  if (!handle_) return;
+  const LONG ex = GetWindowLongW(handle_, GWL_EXSTYLE);
+  if (alpha_blend_) {
+    if (!(ex & WS_EX_LAYERED)) SetWindowLongW(handle_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    // Where the system has no layered windows this fails and the window
+    // simply stays opaque.
+    SetLayeredWindowAttributes(handle_, 0, alpha_value_, LWA_ALPHA);
+  } else if (ex & WS_EX_LAYERED) {
+    SetWindowLongW(handle_, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+  }
+}
+
+void TForm::CenterOnScreen() {
+  SetBounds((Screen().Width() - width_) / 2, (Screen().Height() - height_) / 2, width_, height_);
+}
+
+void TForm::SetVisible(bool value) {
+  if (Loading()) {
+    visible_ = value;
+    return;
+  }
+  if (value == visible_) return;
+  visible_ = value;
+  UpdateShowing();
+}
+
+void TForm::UpdateShowing() {
+  HandleNeeded();
+  if (visible_) {
+    if (position_ == TPosition::poScreenCenter) CenterOnScreen();
+    // A form whose show handler fails is shown all the same.
+    try {
+      if (OnShow) OnShow(this);
+    } catch (...) {
+      Application->HandleException(std::current_exception());
+    }
+    ShowWindow(handle_, SW_SHOWNORMAL);
+    if (form_style_ == TFormStyle::fsStayOnTop)
+      SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  } else {
+    if (OnHide) OnHide(this);
+    ShowWindow(handle_, SW_HIDE);
+  }
+  Application->UpdateVisible();
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  if (handle_) SetForegroundWindow(handle_);
+}
+
+void TForm::Hide() { SetVisible(false); }
+
+TModalResult TForm::ShowModal() {
+  if (visible_ || !enabled_ || modal_) throw EInvalidOperation(L"Cannot make a visible window modal");
+  if (GetCapture()) ReleaseCapture();
+  HWND was_active = GetActiveWindow();
+  modal_ = true;
+  modal_result_ = mrNone;
+  {
+    TaskWindowsDisabled others(nullptr);
+    try {
+      Show();
+      Application->RunLoop([this] {
+        if (modal_result_ != mrNone) CloseModal();
+        return modal_result_ != mrNone;
+      });
+    } catch (...) {
+      modal_ = false;
+      if (handle_) Hide();
+      throw;
+    }
+    if (Application->Terminated()) modal_result_ = mrCancel;
+    Hide();
+  }
+  modal_ = false;
+  if (was_active && IsWindow(was_active) && IsWindowVisible(was_active)) SetActiveWindow(was_active);
+  return modal_result_;
+}
+
+void TForm::CloseModal() {
+  TCloseAction action = TCloseAction::caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == TCloseAction::caNone) {
+    modal_result_ = mrNone;
+  } else if (action == TCloseAction::caFree) {
+    Release();
+  }
+}
+
+void TForm::Close() {
+  if (modal_) {
+    modal_result_ = mrCancel;
+    return;
+  }
+  TCloseAction action = TCloseAction::caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == TCloseAction::caNone) return;
+  if (Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == TCloseAction::caHide) {
+    Hide();
+  } else if (action == TCloseAction::caMinimize) {
+    if (handle_) ShowWindow(handle_, SW_MINIMIZE);
+  } else {
+    Release();
+  }
+}
+
+void TForm::Release() {
+  if (handle_) PostMessageW(handle_, CM_RELEASE, 0, 0);
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case CM_RELEASE:
+      delete this;
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_MOVE:
+      if (handle_) {
+        RECT r;
+        GetWindowRect(handle_, &r);
+        left_ = r.left;
+        top_ = r.top;
+      }
+      break;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}

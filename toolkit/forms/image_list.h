@@ -1,0 +1,34 @@
+#pragma once
+// A list of 16 x 16 icons: the tray icon's pictures and the menus' images.
+#include <windows.h>
+
+#include <vector>
+
+#include "toolkit/core/component.h"
+#include "toolkit/core/handle.h"
+
+class TImageList : public TComponent {
+ public:
+  explicit TImageList(TComponent* owner);
+
+  int Width() const noexcept { return 16; }
+  int Height() const noexcept { return 16; }
+  int Count() const noexcept { return static_cast<int>(icons_.size()); }
+  // Adds a copy of the icon, scaled to the list's size.
+  void AddIcon(HICON icon);
+  // Adds the icon resource of this program with the given id.
+  void AddIconResource(int id);
+  // A new icon with picture `index`; an index outside the list gives an
+  // empty icon (transparent, 16 x 16).
+  unique_hicon GetIcon(int index) const;
+  // A 32-bit premultiplied bitmap of picture `index` for a menu item; owned
+  // by the list. Null outside the list.
+  HBITMAP MenuBitmap(int index) const;
+
+ private:
+  struct Entry {
+    unique_hicon icon;
+    mutable unique_hbitmap menu_bitmap;
+  };
+  std::vector<Entry> icons_;
+};

@@ -1,0 +1,70 @@
+#pragma once
+// Popup menus: items with captions, images from an image list, separators
+// ("-"), an enabled state and a click event; OnPopup runs before the menu
+// shows, so handlers can set the items' states.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/app/utility_window.h"
+#include "toolkit/core/component.h"
+
+class TImageList;
+
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* owner);
+  ~TMenuItem() override;
+
+  const std::wstring& Caption() const noexcept { return caption_; }
+  void SetCaption(const std::wstring& caption) { caption_ = caption; }
+  bool IsSeparator() const noexcept { return caption_ == L"-"; }
+  int ImageIndex() const noexcept { return image_index_; }
+  void SetImageIndex(int index) { image_index_ = index; }
+  bool Enabled() const noexcept { return enabled_; }
+  void SetEnabled(bool value) { enabled_ = value; }
+  bool Visible() const noexcept { return visible_; }
+  void SetVisible(bool value) { visible_ = value; }
+
+  void Add(TMenuItem* item);
+  void Remove(TMenuItem* item);
+  const std::vector<TMenuItem*>& Items() const noexcept { return items_; }
+  TMenuItem* Parent() const noexcept { return parent_; }
+
+  virtual void Click();
+  TNotifyEvent OnClick;
+
+ private:
+  std::wstring caption_;
+  int image_index_ = -1;
+  bool enabled_ = true;
+  bool visible_ = true;
+  std::vector<TMenuItem*> items_;
+  TMenuItem* parent_ = nullptr;
+};
+
+class TPopupMenu : public TComponent {
+ public:
+  explicit TPopupMenu(TComponent* owner);
+  ~TPopupMenu() override;
+
+  TMenuItem* Items() noexcept { return items_.get(); }
+  TImageList* Images() const noexcept { return images_; }
+  void SetImages(TImageList* images);
+
+  // Runs OnPopup, then tracks the menu left-aligned at the screen point
+  // with the right button, and runs the chosen item's click.
+  virtual void Popup(int x, int y);
+  TNotifyEvent OnPopup;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void Build(HMENU menu, const TMenuItem* parent, std::vector<TMenuItem*>& commands) const;
+  std::unique_ptr<TMenuItem> items_;
+  TImageList* images_ = nullptr;
+  std::unique_ptr<UtilityWindow> window_;
+};

@@ -1,0 +1,47 @@
+#pragma once
+// A font description and the GDI font made from it on demand.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "toolkit/core/handle.h"
+#include "toolkit/graphics/color.h"
+
+enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = unsigned;
+
+class TFont {
+ public:
+  TFont() = default;
+  TFont(const TFont& other) { Assign(other); }
+  TFont& operator=(const TFont& other) {
+    Assign(other);
+    return *this;
+  }
+  // Copies the description (not the handle); the owner of this font is told.
+  void Assign(const TFont& other);
+
+  const std::wstring& Name() const noexcept { return name_; }
+  void SetName(const std::wstring& name);
+  int Height() const noexcept { return height_; }
+  void SetHeight(int height);
+  TFontStyles Style() const noexcept { return style_; }
+  void SetStyle(TFontStyles style);
+  BYTE Charset() const noexcept { return charset_; }
+  void SetCharset(BYTE charset);
+  TColor Color() const noexcept { return color_; }
+  void SetColor(TColor color);
+
+  HFONT Handle() const;
+  std::function<void()> OnChange;
+
+ private:
+  void Changed();
+  std::wstring name_ = L"MS Sans Serif";
+  int height_ = -11;
+  TFontStyles style_ = 0;
+  BYTE charset_ = DEFAULT_CHARSET;
+  TColor color_ = clWindowText;
+  mutable unique_hfont handle_;
+};
