@@ -1,0 +1,569 @@
+"""Machinery for Kelvora's end-to-end tests.
+
+A test run gets one virtual X display (Xvfb), one fresh Wine prefix copied from
+a cached template, and one persistent wineserver. In that prefix every program
+shares one Wine virtual desktop with a taskbar and a notification area, so
+kelvora.exe, the probe and the shell see each other as on Windows. Tests drive
+the program only as a user or the shell would (xdotool, WM_CLOSE from the
+probe) and observe it through the probe, files, the registry and screenshots.
+
+Everything a session starts it ends by process id, or by ending its own
+prefix's wineserver; nothing is ever ended by name.
+"""
+
+import atexit
+import errno
+import hashlib
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+ARTIFACTS = ROOT / "tests" / "e2e" / "artifacts"
+PREFIX_CACHE = ROOT / "build" / "e2e-prefix"
+
+WINE32 = "/usr/lib/wine/wine"
+WINE64 = "/usr/lib/wine/wine64"
+DESKTOP = "kelvora"
+DEFAULT_SIZE = (1024, 768)
+
+# Wine's .NET and HTML add-ons are never needed and would be offered at
+# prefix creation; winemenubuilder would write launchers into the home folder.
+DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Chinese captions draw as boxes unless the fonts the program names exist.
+FONT_REPLACEMENTS = {
+    "宋体": "WenQuanYi Zen Hei",
+    "SimSun": "WenQuanYi Zen Hei",
+    "黑体": "WenQuanYi Zen Hei",
+    "SimHei": "WenQuanYi Zen Hei",
+    "楷体_GB2312": "AR PL UKai CN",
+    "KaiTi_GB2312": "AR PL UKai CN",
+}
+
+# A press, a pause and a release: the notification area misses an instant click.
+CLICK_HOLD = 0.2
+
+
+class HarnessError(RuntimeError):
+    pass
+
+
+def wait_until(condition, timeout=10.0, interval=0.05, what=None):
+    """Calls condition until it returns something truthy and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise TimeoutError(f"timed out after {timeout} s waiting for {what or condition}")
+        time.sleep(interval)
+
+
+def eventually(condition, timeout=10.0, interval=0.05):
+    """Like wait_until, but returns None on timeout, for a test to assert on
+    what it then sees."""
+    try:
+        return wait_until(condition, timeout, interval)
+    except TimeoutError:
+        return None
+
+
+def pe_machine(path):
+    """'x86' or 'x64', read from a Windows executable's PE header."""
+    with open(path, "rb") as exe:
+        head = exe.read(4096)
+    offset = int.from_bytes(head[0x3C:0x40], "little")
+    if head[:2] != b"MZ" or head[offset:offset + 4] != b"PE\0\0":
+        raise HarnessError(f"{path} is not a Windows executable")
+    machine = int.from_bytes(head[offset + 4:offset + 6], "little")
+    kinds = {0x14C: "x86", 0x8664: "x64"}
+    if machine not in kinds:
+        raise HarnessError(f"{path}: unsupported machine 0x{machine:x}")
+    return kinds[machine]
+
+
+def can_run_32bit():
+    """Whether this kernel runs 32-bit x86 programs, which Wine's 32-bit loader is.
+
+    Some virtual machines run 64-bit code only; 32-bit Windows programs cannot
+    run under Wine there at all.
+    """
+    try:
+        subprocess.run([WINE32, "--version"], capture_output=True, check=False)
+    except OSError as error:
+        if error.errno == errno.ENOEXEC:
+            return False
+        raise
+    return True
+
+
+def default_build_dir():
+    """The build the tests run by default: the 32-bit one where it can run."""
+    return ROOT / "build" / ("win32" if can_run_32bit() else "win64")
+
+
+def loader_for(exe):
+    return WINE64 if pe_machine(exe) == "x64" else WINE32
+
+
+def wine_version():
+    return subprocess.run([WINE64 if Path(WINE64).exists() else WINE32, "--version"],
+                          capture_output=True, text=True, check=True).stdout.strip()
+
+
+def free_display(size=DEFAULT_SIZE):
+    """Starts Xvfb on a display number it picks itself; returns (Popen, ':N')."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+         "-screen", "0", f"{size[0]}x{size[1]}x24"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as numbers:
+        number = numbers.readline().strip()
+    if not number:
+        xvfb.kill()
+        xvfb.wait()
+        raise HarnessError("Xvfb did not start")
+    return xvfb, f":{number}"
+
+
+def _registry_file(size):
+    lines = ["Windows Registry Editor Version 5.00", ""]
+
+    def key(name, values):
+        lines.append(f"[{name}]")
+        for value_name, data in values.items():
+            if isinstance(data, int):
+                lines.append(f'"{value_name}"=dword:{data:08x}')
+            else:
+                lines.append(f'"{value_name}"="{data}"')
+        lines.append("")
+
+    key(r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements", FONT_REPLACEMENTS)
+    # A desktop named "Default" is the root desktop whatever the registry says,
+    # so the virtual desktop gets a name of its own; "EnableShell" gives it the
+    # taskbar with the notification area.
+    key(r"HKEY_CURRENT_USER\Software\Wine\Explorer", {"Desktop": DESKTOP})
+    key(r"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops", {DESKTOP: f"{size[0]}x{size[1]}"})
+    key(rf"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\{DESKTOP}", {"EnableShell": 1})
+    return "\r\n".join(lines)
+
+
+def prefix_template(arch, size=DEFAULT_SIZE):
+    """A prefix made once and cached under build/, for copying into each run."""
+    settings = _registry_file(size)
+    key = hashlib.sha256(f"{wine_version()}\n{arch}\n{settings}".encode()).hexdigest()[:12]
+    template = PREFIX_CACHE / f"template-{arch}-{size[0]}x{size[1]}-{key}"
+    if template.is_dir():
+        return template
+    PREFIX_CACHE.mkdir(parents=True, exist_ok=True)
+    work = Path(tempfile.mkdtemp(prefix="making-", dir=PREFIX_CACHE))
+    prefix = work / "prefix"
+    env = _base_env(prefix)
+    env.pop("DISPLAY", None)
+    env["WINEARCH"] = "win64" if arch == "x64" else "win32"
+    loader = WINE64 if arch == "x64" else WINE32
+    try:
+        subprocess.run([loader, "wineboot", "--init"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        reg = work / "settings.reg"
+        reg.write_text(settings, encoding="utf-16")
+        subprocess.run([loader, "regedit", "/S", str(reg)], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, check=True)
+        try:
+            prefix.rename(template)
+        except OSError:
+            if not template.is_dir():  # another run made it meanwhile
+                raise
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return template
+
+
+def _base_env(prefix, display=None):
+    env = dict(os.environ)
+    env["WINEPREFIX"] = str(prefix)
+    env["WINEDLLOVERRIDES"] = DLL_OVERRIDES
+    env.setdefault("WINEDEBUG", "-all")
+    if display:
+        env["DISPLAY"] = display
+    return env
+
+
+def _plain(text):
+    """A menu or button text without its "&" mnemonic marks."""
+    return text.replace("&&", "\0").replace("&", "").replace("\0", "&")
+
+
+class App:
+    """One started Windows program: its Popen (the Linux process, whose exit
+    status is the program's exit code) and its Windows process id."""
+
+    def __init__(self, session, popen, win_pid, log):
+        self.session = session
+        self.popen = popen
+        self.linux_pid = popen.pid
+        self.win_pid = win_pid
+        self.log = log
+
+    def windows(self):
+        return self.session.probe("windows", self.win_pid, check=False)
+
+    def window(self, class_name):
+        """The first top-level window of that class, or None."""
+        return next((w for w in self.windows() if w["class"] == class_name), None)
+
+    def wait_window(self, class_name, timeout=10.0, visible=False):
+        args = ["wait", self.win_pid, class_name, int(timeout * 1000)] + (["visible"] if visible else [])
+        found = self.session.probe(*args, check=False)
+        if not found:
+            raise TimeoutError(f"no {'visible ' if visible else ''}{class_name} window of "
+                               f"process {self.win_pid} within {timeout} s")
+        return found
+
+    def dialogs(self):
+        """The process's dialog boxes, each with caption, texts, buttons and controls."""
+        return self.session.probe("dialog", self.win_pid, check=False)
+
+    def wait_dialog(self, timeout=10.0):
+        """The first visible dialog box of the process, once there is one."""
+        return wait_until(lambda: next((d for d in self.dialogs() if d["window"]["visible"]), None),
+                          timeout=timeout, what=f"a dialog of process {self.win_pid}")
+
+    def running(self):
+        return self.popen.poll() is None
+
+    def wait_exit(self, timeout=10.0):
+        """The exit code, once the process has ended."""
+        return self.popen.wait(timeout=timeout)
+
+    def end(self):
+        if self.popen.poll() is None:
+            self.popen.kill()
+        self.popen.wait()
+
+
+class Session:
+    """A test run's display, prefix and wineserver, and what it started in them."""
+
+    def __init__(self, exe, probe, size=DEFAULT_SIZE, display=None, keep=None):
+        self.exe = Path(exe).resolve()
+        self.probe_exe = Path(probe).resolve()
+        self.size = tuple(size)
+        self.display = display
+        self.keep = keep if keep is not None else bool(os.environ.get("KELVORA_E2E_KEEP"))
+        self.arch = pe_machine(self.probe_exe)
+        self.loader = WINE64 if self.arch == "x64" else WINE32
+        self.xvfb = None
+        self.run_dir = None
+        self.prefix = None
+        self.workdir = None
+        self.env = None
+        self.hold = None
+        self.apps = []
+        self.launches = 0
+
+    # ---- set-up and tear-down --------------------------------------------
+
+    def start(self):
+        for path in (self.exe, self.probe_exe):
+            if not path.is_file():
+                raise HarnessError(f"missing {path}")
+        if pe_machine(self.exe) != self.arch:
+            raise HarnessError(f"{self.exe} and {self.probe_exe} are built for different machines")
+        if self.arch == "x86" and not can_run_32bit():
+            raise HarnessError("this machine cannot run 32-bit programs: build and test the win64 preset")
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        try:
+            template = prefix_template(self.arch, self.size)
+            if not self.display:
+                self.xvfb, self.display = free_display(self.size)
+            self.run_dir = Path(tempfile.mkdtemp(prefix="kelvora-e2e-"))
+            self.prefix = self.run_dir / "prefix"
+            shutil.copytree(template, self.prefix, symlinks=True)
+            # The desktop capture also writes to D:\, which a fresh prefix lacks.
+            self.d_drive = self.run_dir / "d"
+            self.d_drive.mkdir()
+            d_link = self.prefix / "dosdevices" / "d:"
+            if d_link.is_symlink():
+                d_link.unlink()
+            d_link.symlink_to(self.d_drive)
+            self.workdir = self.run_dir / "work"
+            self.workdir.mkdir()
+            self.env = _base_env(self.prefix, self.display)
+            subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+            self.hold = subprocess.Popen([self.loader, str(self.probe_exe), "hold"],
+                                         env=self.env, stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            self.hold.stdout.readline()
+            wait_until(self.taskbar, timeout=30, what="the taskbar")
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def stop(self):
+        for app in self.apps:
+            app.end()
+        if self.hold:
+            self.hold.stdin.close()
+            try:
+                self.hold.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.hold.kill()
+                self.hold.wait()
+            self.hold.stdout.close()
+            self.hold = None
+        if self.env:
+            subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+            subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+            self.env = None
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait()
+            self.xvfb = None
+        if self.run_dir and not self.keep:
+            shutil.rmtree(self.run_dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # ---- Windows programs -------------------------------------------------
+
+    def wine(self, *args, cwd=None, timeout=60):
+        """Runs a Windows program to its end; returns the CompletedProcess."""
+        return subprocess.run([self.loader, *map(str, args)],
+                              env=self.env, cwd=cwd or self.workdir, capture_output=True,
+                              timeout=timeout, check=False)
+
+    def probe(self, *args, check=True):
+        """Runs the probe; returns its JSON. With check, a "found nothing"
+        status raises."""
+        done = subprocess.run([self.loader, str(self.probe_exe), *map(str, args)],
+                              env=self.env, capture_output=True, timeout=60, check=False)
+        if done.returncode == 2 or (check and done.returncode != 0):
+            raise HarnessError(f"probe {' '.join(map(str, args))} exited with {done.returncode}: "
+                               f"{done.stderr.decode(errors='replace')}")
+        return json.loads(done.stdout.decode("utf-8"))
+
+    def processes(self, exe_name):
+        return [p["pid"] for p in self.probe("processes", exe_name, check=False)]
+
+    def launch(self, exe=None, cwd=None, timeout=30.0):
+        """Starts a Windows program (kelvora.exe unless told) in the foreground
+        of its own Popen, so that its exit code is the Popen's return code."""
+        exe = Path(exe).resolve() if exe else self.exe
+        before = set(self.processes(exe.name))
+        self.launches += 1
+        log = ARTIFACTS / f"{exe.stem}-{self.launches}.log"
+        with open(log, "wb") as output:
+            popen = subprocess.Popen([loader_for(exe), str(exe)], env=self.env,
+                                     cwd=cwd or self.workdir, stdin=subprocess.DEVNULL,
+                                     stdout=output, stderr=subprocess.STDOUT)
+        try:
+            def new_pid():
+                fresh = set(self.processes(exe.name)) - before
+                if popen.poll() is not None and not fresh:
+                    raise HarnessError(f"{exe.name} ended at once with {popen.returncode}; see {log}")
+                return min(fresh) if fresh else None
+            win_pid = wait_until(new_pid, timeout=timeout, interval=0.1, what=f"{exe.name} to start")
+        except BaseException:
+            if popen.poll() is None:
+                popen.kill()
+            popen.wait()
+            raise
+        app = App(self, popen, win_pid, log)
+        self.apps.append(app)
+        return app
+
+    # ---- the shell ---------------------------------------------------------
+
+    def taskbar(self):
+        """The taskbar, once it is visible, with its notification-area icons."""
+        trays = self.probe("tray", check=False)
+        return next((t for t in trays if t["visible"]), None)
+
+    def tray_icons(self, tip=None):
+        """Notification-area icons, rightmost (oldest) first, optionally by tip."""
+        bar = self.taskbar()
+        icons = bar["icons"] if bar else []
+        return [i for i in icons if tip is None or i["tip"] == tip]
+
+    def menus(self):
+        return self.probe("menu", check=False)
+
+    def find(self, class_name, caption=None):
+        return self.probe("find", class_name, *([caption] if caption is not None else []), check=False)
+
+    def close(self, hwnd):
+        """Posts WM_CLOSE to a window, as the taskbar does."""
+        return self.probe("close", hwnd)
+
+    # ---- user input --------------------------------------------------------
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", x, y)
+
+    def click(self, x, y, button=1, hold=CLICK_HOLD):
+        """Moves there, presses, pauses and releases."""
+        self.move(x, y)
+        time.sleep(0.05)
+        self.xdotool("mousedown", button)
+        time.sleep(hold)
+        self.xdotool("mouseup", button)
+
+    def double_click(self, x, y, button=1, hold=0.05):
+        """Two clicks well within the double-click time."""
+        self.move(x, y)
+        time.sleep(0.05)
+        for _ in range(2):
+            self.xdotool("mousedown", button)
+            time.sleep(hold)
+            self.xdotool("mouseup", button)
+            time.sleep(hold)
+
+    def drag(self, start, end, button=1, steps=10):
+        self.move(*start)
+        time.sleep(0.05)
+        self.xdotool("mousedown", button)
+        for step in range(1, steps + 1):
+            time.sleep(0.02)
+            self.move(start[0] + (end[0] - start[0]) * step // steps,
+                      start[1] + (end[1] - start[1]) * step // steps)
+        time.sleep(0.05)
+        self.xdotool("mouseup", button)
+
+    def key(self, *keys):
+        """Key names as xdotool knows them: "Escape", "Return", "alt+F4"."""
+        self.xdotool("key", "--delay", 50, *keys)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", 50, text)
+
+    def click_tray_icon(self, icon, button=1):
+        self.click(*icon["center"], button=button)
+
+    def click_rect(self, rect, button=1):
+        self.click((rect["left"] + rect["right"]) // 2, (rect["top"] + rect["bottom"]) // 2,
+                   button=button)
+
+    def click_menu_item(self, text):
+        """Clicks the item of an open popup menu with that text ("&" marks
+        ignored), as a user would."""
+        for menu in self.menus():
+            for item in menu["items"] or []:
+                if _plain(item["text"]) == _plain(text) and item["rect"]:
+                    self.click_rect(item["rect"])
+                    return item
+        raise HarnessError(f"no open menu item {text!r}")
+
+    def click_button(self, dialog, text):
+        """Clicks a dialog's button by its text ("&" marks ignored)."""
+        for control in dialog["controls"]:
+            if (control["class"].lower() == "button" and control["visible"]
+                    and _plain(control["text"]) == _plain(text)):
+                self.click_rect(control["rect"])
+                return control
+        raise HarnessError(f"no button {text!r} in dialog {dialog['caption']!r}")
+
+    # ---- pictures ----------------------------------------------------------
+
+    def screenshot(self, name):
+        """The whole screen as tests/e2e/artifacts/<name>.png."""
+        path = ARTIFACTS / f"{name}.png"
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
+                       env=self.env, check=True)
+        return path
+
+    def screen(self, name):
+        """A screenshot, opened with PIL (RGB)."""
+        from PIL import Image
+        with Image.open(self.screenshot(name)) as image:
+            return image.convert("RGB")
+
+    # ---- registry ----------------------------------------------------------
+
+    def reg_query(self, key, value):
+        """A registry value's data as `reg query` prints it, or None when absent."""
+        done = self.wine("reg", "query", key, "/v", value)
+        if done.returncode != 0:
+            return None
+        for line in done.stdout.decode("utf-8", errors="replace").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0] == value and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def reg_add(self, key, value, data, kind="REG_SZ"):
+        done = self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+        if done.returncode != 0:
+            raise HarnessError(f"reg add {key} {value} failed: {done.stdout!r}")
+
+    def reg_delete(self, key, value=None):
+        args = ["reg", "delete", key] + (["/v", value] if value is not None else []) + ["/f"]
+        return self.wine(*args).returncode == 0
+
+
+# ---- the run's session ------------------------------------------------------
+
+_settings = {}
+_session = None
+
+
+def configure(exe=None, probe=None, size=DEFAULT_SIZE, display=None):
+    """Sets what session() starts; run.py calls this before the tests load."""
+    _settings.update(exe=exe, probe=probe, size=size, display=display)
+
+
+def session():
+    """The test run's one session, started on first use and stopped at exit
+    (run.py stops it itself). Without configure(), the paths come from
+    KELVORA_E2E_EXE and KELVORA_E2E_PROBE, else from the default build."""
+    global _session
+    if _session is None:
+        build = default_build_dir()
+        exe = (_settings.get("exe") or os.environ.get("KELVORA_E2E_EXE")
+               or build / "app" / "kelvora.exe")
+        probe = (_settings.get("probe") or os.environ.get("KELVORA_E2E_PROBE")
+                 or build / "tests" / "e2e" / "probe.exe")
+        _session = Session(exe, probe, size=_settings.get("size", DEFAULT_SIZE),
+                           display=_settings.get("display")).start()
+        atexit.register(stop_session)
+    return _session
+
+
+def stop_session():
+    global _session
+    if _session is not None:
+        _session.stop()
+        _session = None
+
+
+class KelvoraTestCase(unittest.TestCase):
+    """A test in the run's session; every program it starts is ended after it."""
+
+    def setUp(self):
+        self.session = session()
+        # The pointer starts where no window of the program is, so that no
+        # hint or mouse-over handler runs unless a test moves it there.
+        self.session.move(0, 0)
+
+    def start_kelvora(self):
+        app = self.session.launch()
+        self.addCleanup(app.end)
+        return app
