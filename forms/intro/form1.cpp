@@ -1,8 +1,18 @@
 #include "forms/intro/form1.h"
 
 #include "toolkit/app/application.h"
+#include "toolkit/core/random.h"
+#include "toolkit/registry/registry.h"
 
 TForm1* Form1 = nullptr;
+
+namespace {
+const wchar_t kCreditsMessage[] =
+    L"Kelvora v2.1  托盘屏幕抓图工具\r\r"
+    L"出品：Orvak Software Workroom（Orvak工作室）\r"
+    L"策划、程序、美工、测试：Orvak工作室\r\r"
+    L"感谢您选用本软件，祝您工作顺利、生活愉快！";
+}  // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
   LoadForm1Layout(*this);
@@ -17,6 +27,15 @@ void TForm1::HideStep() {
 void TForm1::FormShow(TComponent*) {
   fade_counter_ = 255;
   Timer2->SetEnabled(true);
+  TRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  // A key that can be neither opened nor created counts as no stored time.
+  if (reg.OpenKey(kOrvakKey, true) && reg.ValueExists(kDisplayTimeValue)) {
+    Timer1->SetInterval(static_cast<unsigned>(reg.ReadInteger(kDisplayTimeValue)));
+    Timer1->SetEnabled(true);
+  } else {
+    Timer1->SetEnabled(false);
+  }
 }
 
 void TForm1::FormClose(TComponent*, TCloseAction& action) {
@@ -35,4 +54,49 @@ void TForm1::Timer2Timer(TComponent*) {
     HideStep();
     Timer2->SetEnabled(false);
   }
+  const int32_t red = Random(255);
+  const int32_t green = Random(255);
+  const int32_t blue = Random(255);
+  Label3->Font().SetColor(red + green * 256 + blue * 65536);
+}
+
+void TForm1::Label3Click(TComponent*) {
+  HideStep();
+  ShowMessage(kCreditsMessage);
+}
+
+void TForm1::Label3MouseEnter(TComponent*) {
+  Timer2->SetEnabled(false);
+  Label3->Font().SetColor(clBlue);
+}
+
+void TForm1::Label3MouseLeave(TComponent*) {
+  Timer2->SetEnabled(true);
+}
+
+void TForm1::TrayIcon1Restore(TComponent*) {
+  Timer1->SetEnabled(false);
+  if (IsWindowVisible(Handle()))
+    ShowWindow(Handle(), SW_HIDE);
+  else
+    ShowWindow(Handle(), SW_SHOW);
+  ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+void TForm1::PopupMenu1Popup(TComponent*) {
+  N6->SetEnabled(!TrayIcon1->GetAnimate());
+}
+
+void TForm1::N5Click(TComponent*) {
+  TrayIcon1->SetAnimate(false);
+  TrayIcon1->SetIconIndex(Random(10));
+}
+
+void TForm1::N6Click(TComponent*) {
+  TrayIcon1->SetAnimate(true);
+}
+
+void TForm1::N7Click(TComponent*) {
+  TrayIcon1->SetAnimate(false);
+  TrayIcon1->SetIconIndex(0);
 }

@@ -28,10 +28,12 @@ TApplication::TApplication() : TComponent(nullptr) {
   spec.x = GetSystemMetrics(SM_CXSCREEN) / 2;
   spec.y = GetSystemMetrics(SM_CYSCREEN) / 2;
   handle_ = CreateTargetWindow(this, spec);
+  hints_ = std::make_unique<HintController>();
 }
 
 TApplication::~TApplication() {
   DestroyComponents();
+  hints_.reset();
   if (handle_) {
     DetachTarget(handle_);
     DestroyWindow(handle_);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/app/hint_controller.h"
 #include "toolkit/app/window_class.h"
 #include "toolkit/core/component.h"
 #include "toolkit/core/exceptions.h"
@@ -65,6 +66,13 @@ class TApplication : public TComponent, private MessageTarget {
 
   void ForgetForm(TForm* form) noexcept;
 
+  // Hints: the ShowHint switch, their timing, and the class the hint window
+  // is made from (replaceable, so a component can put its own in place).
+  bool ShowHint() const noexcept { return hints_->Enabled(); }
+  void SetShowHint(bool value) { hints_->SetEnabled(value); }
+  void SetHintWindowClass(HintController::Factory factory) { hints_->SetFactory(std::move(factory)); }
+  HintController& Hints() noexcept { return *hints_; }
+
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
   void WindowDestroyed() noexcept override { handle_ = nullptr; }
@@ -76,6 +84,7 @@ class TApplication : public TComponent, private MessageTarget {
   bool terminated_ = false;
   HICON icon_ = nullptr;
   std::vector<std::pair<const void*, Hook>> hooks_;
+  std::unique_ptr<HintController> hints_;
 };
 
 // The one application object; alive from InitializeToolkit to the end of

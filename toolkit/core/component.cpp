@@ -9,7 +9,11 @@ void Erase(std::vector<TComponent*>& list, TComponent* item) {
 }  // namespace
 
 TComponent::TComponent(TComponent* owner) {
-  if (owner) owner->InsertComponent(this);
+  // Made while its owner loads from a layout: it is part of that layout.
+  if (owner) {
+    loading_ = owner->loading_;
+    owner->InsertComponent(this);
+  }
 }
 
 TComponent::~TComponent() {

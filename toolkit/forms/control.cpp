@@ -383,6 +383,7 @@ LRESULT TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
   const int x = p.x - (child ? child->Left() : 0);
   const int y = p.y - (child ? child->Top() : 0);
   const TShiftState shift = KeysToShiftState(wp);
+  if (msg != WM_MOUSEMOVE) Application->Hints().Cancel();
   switch (msg) {
     case WM_MOUSEMOVE:
       if (!tracking_leave_) {
@@ -390,6 +391,7 @@ LRESULT TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
         tracking_leave_ = TrackMouseEvent(&tme) != FALSE;
       }
       UpdateMouseControl(child);
+      Application->Hints().MouseOver(target);
       target->MouseMove(shift, x, y);
       break;
     case WM_LBUTTONDOWN:
@@ -474,10 +476,17 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
       return RouteMouse(msg, wp, lp);
-    case WM_MOUSELEAVE:
+    case WM_MOUSELEAVE: {
       tracking_leave_ = false;
+      // Moving into another window of the program hands the hint over to
+      // it; it is cancelled only when the mouse has left the program.
+      POINT cursor{};
+      GetCursorPos(&cursor);
+      HWND under = WindowFromPoint(cursor);
+      if (!under || GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId()) Application->Hints().Cancel();
       UpdateMouseControl(nullptr);
       return 0;
+    }
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == handle_) {
         const TControl* c = mouse_control_ ? mouse_control_ : this;

@@ -1,0 +1,45 @@
+#pragma once
+// When hints show and go: after the hint pause over a control that has a
+// hint to show, for the hint hide time, and never while the application's
+// ShowHint is off.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolkit/app/timer.h"
+
+class TControl;
+class THintWindow;
+
+class HintController {
+ public:
+  using Factory = std::function<std::unique_ptr<THintWindow>()>;
+  HintController();
+  ~HintController();
+
+  // The mouse is over `control` (the innermost control under it).
+  void MouseOver(const TControl* control);
+  // The mouse left, or pressed a button: the hint goes.
+  void Cancel();
+
+  void SetFactory(Factory factory);
+  THintWindow* Window() const noexcept { return window_.get(); }
+  bool Enabled() const noexcept { return enabled_; }
+  void SetEnabled(bool value);
+  unsigned Pause() const noexcept { return pause_; }
+  void SetPause(unsigned ms) { pause_ = ms; }
+  unsigned HidePause() const noexcept { return hide_pause_; }
+  void SetHidePause(unsigned ms) { hide_pause_ = ms; }
+
+ private:
+  void ShowNow();
+  Factory factory_;
+  std::unique_ptr<THintWindow> window_;
+  TTimer show_timer_{nullptr};
+  TTimer hide_timer_{nullptr};
+  const TControl* current_ = nullptr;
+  std::wstring text_;
+  bool enabled_ = true;
+  unsigned pause_ = 500;
+  unsigned hide_pause_ = 2500;
+};

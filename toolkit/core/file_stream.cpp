@@ -1,0 +1,64 @@
+#include "toolkit/core/file_stream.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "toolkit/core/exceptions.h"
+#include "toolkit/core/handle.h"
+
+namespace {
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L".";
+  if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
+  return path.substr(0, slash);
+}
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
+  unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw EReadError(FormatMessageText(L"Cannot open file %s", path));
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
+    throw EReadError(L"Stream read error");
+  std::vector<uint8_t> data(static_cast<size_t>(size.QuadPart));
+  size_t done = 0;
+  while (done < data.size()) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 24));
+    if (!ReadFile(file.get(), data.data() + done, want, &got, nullptr) || got == 0)
+      throw EReadError(L"Stream read error");
+    done += got;
+  }
+  return data;
+}
+
+void WriteWholeFile(const std::wstring& path, std::span<const uint8_t> data) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (!GetTempFileNameW(FolderOf(path).c_str(), L"kv", 0, temp))
+    throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
+  bool replaced = false;
+  try {
+    {
+      unique_hfile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+      if (!file) throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
+      size_t done = 0;
+      while (done < data.size()) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 24));
+        if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0)
+          throw EWriteError(L"Stream write error");
+        done += put;
+      }
+    }
+    if (!MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+      throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
+    replaced = true;
+  } catch (...) {
+    if (!replaced) DeleteFileW(temp);
+    throw;
+  }
+}

@@ -1,0 +1,429 @@
+#include "toolkit/graphics/graphic.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+
+#include "toolkit/core/exceptions.h"
+#include "toolkit/core/file_stream.h"
+#include "toolkit/graphics/jpeg_decoder.h"
+
+using kelvora_image::BmpImage;
+using kelvora_image::RgbQuad;
+
+namespace {
+
+const wchar_t kBitmapInvalid[] = L"Bitmap image is not valid";
+
+struct DibInfo {
+  BITMAPINFOHEADER header;
+  RGBQUAD colors[256];
+};
+
+// The screen's halftone palette, as the toolkit gives 8-bit pictures.
+unique_hpalette ScreenHalftonePalette() {
+  window_dc screen(nullptr);
+  return unique_hpalette(CreateHalftonePalette(screen.get()));
+}
+
+std::vector<RgbQuad> PaletteEntries(HPALETTE palette) {
+  std::vector<RgbQuad> out;
+  if (!palette) return out;
+  WORD count = 0;
+  GetObjectW(palette, sizeof(count), &count);
+  std::vector<PALETTEENTRY> entries(count);
+  if (count) GetPaletteEntries(palette, 0, count, entries.data());
+  for (const PALETTEENTRY& e : entries) out.push_back({e.peBlue, e.peGreen, e.peRed, 0});
+  return out;
+}
+
+unique_hpalette PaletteFrom(const std::vector<RgbQuad>& table) {
+  if (table.empty() || table.size() > 256) return {};
+  std::vector<BYTE> storage(sizeof(LOGPALETTE) + table.size() * sizeof(PALETTEENTRY));
+  auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
+  lp->palVersion = 0x300;
+  lp->palNumEntries = static_cast<WORD>(table.size());
+  for (size_t i = 0; i < table.size(); ++i)
+    lp->palPalEntry[i] = {table[i].red, table[i].green, table[i].blue, 0};
+  return unique_hpalette(CreatePalette(lp));
+}
+
+int FormatBits(TPixelFormat f) {
+  switch (f) {
+    case TPixelFormat::pf1bit: return 1;
+    case TPixelFormat::pf4bit: return 4;
+    case TPixelFormat::pf8bit: return 8;
+    case TPixelFormat::pf15bit:
+    case TPixelFormat::pf16bit: return 16;
+    case TPixelFormat::pf24bit: return 24;
+    case TPixelFormat::pf32bit: return 32;
+    default: return 0;
+  }
+}
+
+TPixelFormat BitsFormat(int bits) {
+  switch (bits) {
+    case 1: return TPixelFormat::pf1bit;
+    case 4: return TPixelFormat::pf4bit;
+    case 8: return TPixelFormat::pf8bit;
+    case 16: return TPixelFormat::pf15bit;
+    case 24: return TPixelFormat::pf24bit;
+    case 32: return TPixelFormat::pf32bit;
+    default: return TPixelFormat::pfDevice;
+  }
+}
+
+}  // namespace
+
+std::wstring LowerExtension(const std::wstring& path) {
+  const size_t dot = path.find_last_of(L'.');
+  const size_t slash = path.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return {};
+  std::wstring ext = path.substr(dot);
+  for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
+  return ext;
+}
+
+void TGraphic::LoadFromFile(const std::wstring& path) {
+  const std::vector<uint8_t> data = ReadWholeFile(path);
+  LoadFromBytes(data);
+}
+
+void TGraphic::SaveToFile(const std::wstring& path) const {
+  const std::vector<uint8_t> data = SaveToBytes();
+  WriteWholeFile(path, data);
+}
+
+// ---- TBitmap ----
+
+TBitmap::~TBitmap() { ReleaseCanvas(); }
+
+void TBitmap::ReleaseCanvas() const {
+  if (canvas_.dc_ && canvas_.old_bitmap_) SelectObject(canvas_.dc_.get(), canvas_.old_bitmap_);
+  canvas_.old_bitmap_ = nullptr;
+  canvas_.dc_.reset();
+}
+
+TCanvas& TBitmap::Canvas() {
+  if (!canvas_.dc_) {
+    canvas_.dc_.reset(CreateCompatibleDC(nullptr));
+    if (!canvas_.dc_) throw EOutOfResources(L"Out of system resources");
+    if (handle_) canvas_.old_bitmap_ = SelectObject(canvas_.dc_.get(), handle_.get());
+    if (palette_) SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE);
+  }
+  return canvas_;
+}
+
+int TBitmap::Bits() const {
+  if (!handle_) return FormatBits(format_);
+  DIBSECTION ds{};
+  const int got = GetObjectW(handle_.get(), sizeof(ds), &ds);
+  if (got == sizeof(DIBSECTION)) return ds.dsBmih.biBitCount;
+  BITMAP bm{};
+  GetObjectW(handle_.get(), sizeof(bm), &bm);
+  return bm.bmBitsPixel * bm.bmPlanes;
+}
+
+TPixelFormat TBitmap::PixelFormat() const { return format_; }
+
+void TBitmap::CreateStorage(int bits) {
+  ReleaseCanvas();
+  handle_.reset();
+  if (width_ <= 0 || height_ <= 0) return;
+  if (bits == 0) {
+    window_dc screen(nullptr);
+    handle_.reset(CreateCompatibleBitmap(screen.get(), width_, height_));
+  } else {
+    DibInfo info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = width_;
+    info.header.biHeight = height_;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = static_cast<WORD>(bits);
+    info.header.biCompression = BI_RGB;
+    if (bits <= 8) {
+      const std::vector<RgbQuad> table = PaletteEntries(palette_.get());
+      const size_t n = std::min<size_t>(table.size(), size_t{1} << bits);
+      for (size_t i = 0; i < n; ++i)
+        info.colors[i] = {table[i].blue, table[i].green, table[i].red, 0};
+      info.header.biClrUsed = static_cast<DWORD>(n);
+    }
+    void* bits_ptr = nullptr;
+    handle_.reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_ptr,
+                                   nullptr, 0));
+  }
+  if (!handle_) throw EOutOfResources(L"Out of system resources");
+}
+
+void TBitmap::SetWidth(int width) {
+  if (width == width_) return;
+  width_ = width;
+  CreateStorage(FormatBits(format_));
+}
+
+void TBitmap::SetHeight(int height) {
+  if (height == height_) return;
+  height_ = height;
+  CreateStorage(FormatBits(format_));
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+  if (format == TPixelFormat::pf8bit) SetPalette(ScreenHalftonePalette().release());
+  format_ = format;
+  CreateStorage(FormatBits(format));
+}
+
+void TBitmap::SetHandle(HBITMAP bitmap) {
+  ReleaseCanvas();
+  handle_.reset(bitmap);
+  width_ = height_ = 0;
+  if (bitmap) {
+    BITMAP bm{};
+    if (GetObjectW(bitmap, sizeof(bm), &bm)) {
+      width_ = bm.bmWidth;
+      height_ = std::abs(bm.bmHeight);
+    }
+    DIBSECTION ds{};
+    format_ = GetObjectW(bitmap, sizeof(ds), &ds) == sizeof(DIBSECTION) ? BitsFormat(ds.dsBmih.biBitCount)
+                                                                        : TPixelFormat::pfDevice;
+  }
+}
+
+void TBitmap::SetPalette(HPALETTE palette) {
+  if (canvas_.dc_) SelectPalette(canvas_.dc_.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), TRUE);
+  palette_.reset(palette);
+  if (canvas_.dc_ && palette_) SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE);
+}
+
+void TBitmap::Draw(HDC dc, const RECT& dest) const {
+  if (!handle_ || Empty()) return;
+  auto& self = const_cast<TBitmap&>(*this);
+  HDC src = self.Canvas().Handle();
+  // On a palette display a deeper picture is shrunk with halftoning, as the
+  // plain copy would lose most of its colours there.
+  const bool halftone = GetDeviceCaps(dc, BITSPIXEL) <= 8 && Bits() > 8;
+  const int old_mode = SetStretchBltMode(dc, halftone ? HALFTONE : COLORONCOLOR);
+  if (halftone) SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, src, 0, 0, width_,
+             height_, SRCCOPY);
+  SetStretchBltMode(dc, old_mode);
+}
+
+BmpImage TBitmap::ToImage() const {
+  BmpImage image;
+  if (!handle_ || Empty()) return image;
+  const int bits = Bits();
+  image.width = width_;
+  image.height = height_;
+  image.bits_per_pixel = static_cast<uint16_t>(bits == 15 ? 16 : bits);
+  DibInfo info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = width_;
+  info.header.biHeight = height_;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = image.bits_per_pixel;
+  info.header.biCompression = BI_RGB;
+  image.pixels.resize(kelvora_image::RowStride(width_, image.bits_per_pixel) * static_cast<size_t>(height_));
+  unique_hdc dc(CreateCompatibleDC(nullptr));
+  HGDIOBJ old_palette = nullptr;
+  if (palette_) old_palette = SelectPalette(dc.get(), palette_.get(), FALSE);
+  // The canvas may hold the bitmap; GetDIBits wants it selected nowhere.
+  ReleaseCanvas();
+  const int rows = GetDIBits(dc.get(), handle_.get(), 0, static_cast<UINT>(height_), image.pixels.data(),
+                             reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  if (old_palette) SelectPalette(dc.get(), static_cast<HPALETTE>(old_palette), FALSE);
+  if (rows != height_) throw EInvalidGraphic(kBitmapInvalid);
+  if (image.bits_per_pixel <= 8) {
+    const size_t n = size_t{1} << image.bits_per_pixel;
+    for (size_t i = 0; i < n; ++i)
+      image.palette.push_back({info.colors[i].rgbBlue, info.colors[i].rgbGreen, info.colors[i].rgbRed, 0});
+  } else {
+    image.palette = PaletteEntries(palette_.get());
+  }
+  return image;
+}
+
+void TBitmap::FromImage(const BmpImage& image) {
+  ReleaseCanvas();
+  handle_.reset();
+  palette_.reset();
+  width_ = image.width;
+  height_ = image.height;
+  format_ = BitsFormat(image.bits_per_pixel);
+  if (image.Empty()) {
+    width_ = height_ = 0;
+    return;
+  }
+  DibInfo info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = image.width;
+  info.header.biHeight = image.height;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = image.bits_per_pixel;
+  info.header.biCompression = BI_RGB;
+  const size_t n = std::min<size_t>(image.palette.size(), 256);
+  if (image.bits_per_pixel <= 8) {
+    for (size_t i = 0; i < n; ++i)
+      info.colors[i] = {image.palette[i].blue, image.palette[i].green, image.palette[i].red, 0};
+    info.header.biClrUsed = static_cast<DWORD>(n);
+  }
+  void* bits = nullptr;
+  unique_hbitmap dib(
+      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) throw EOutOfResources(L"Out of system resources");
+  const size_t size = kelvora_image::RowStride(image.width, image.bits_per_pixel) * static_cast<size_t>(image.height);
+  std::memcpy(bits, image.pixels.data(), std::min(size, image.pixels.size()));
+  handle_ = std::move(dib);
+  palette_ = PaletteFrom(image.palette);
+}
+
+void TBitmap::LoadFromBytes(std::span<const uint8_t> data) {
+  BmpImage image;
+  try {
+    image = kelvora_image::DecodeBmp(data);
+  } catch (const kelvora_image::InvalidBitmap&) {
+    throw EInvalidGraphic(kBitmapInvalid);
+  }
+  FromImage(image);
+}
+
+std::vector<uint8_t> TBitmap::SaveToBytes() const {
+  return kelvora_image::EncodeBmp(ToImage());
+}
+
+// ---- TJPEGImage ----
+
+void TJPEGImage::LoadFromBytes(std::span<const uint8_t> data) {
+  BmpImage image;
+  try {
+    image = kelvora_image::DecodeJpeg(data);
+  } catch (const kelvora_image::InvalidJpeg&) {
+    throw EInvalidGraphic(L"JPEG image is not valid");
+  }
+  bitmap_.FromImage(image);
+  bytes_.assign(data.begin(), data.end());
+}
+
+// ---- TIcon ----
+
+void TIcon::SetHandle(HICON icon) {
+  icon_.reset(icon);
+  width_ = height_ = 0;
+  ICONINFO info{};
+  if (icon && GetIconInfo(icon, &info)) {
+    unique_hbitmap mask(info.hbmMask), color(info.hbmColor);
+    BITMAP bm{};
+    GetObjectW(info.hbmMask, sizeof(bm), &bm);
+    width_ = bm.bmWidth;
+    height_ = color ? bm.bmHeight : bm.bmHeight / 2;
+  }
+}
+
+void TIcon::Draw(HDC dc, const RECT& dest) const {
+  if (icon_) DrawIconEx(dc, dest.left, dest.top, icon_.get(), dest.right - dest.left, dest.bottom - dest.top, 0,
+                        nullptr, DI_NORMAL);
+}
+
+void TIcon::LoadFromBytes(std::span<const uint8_t> data) {
+  // An .ico file: a 6-byte directory header, 16-byte entries, image data.
+  auto u16 = [&](size_t at) { return static_cast<uint32_t>(data[at] | (data[at + 1] << 8)); };
+  auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
+  const auto invalid = [] { return EInvalidGraphic(L"Icon image is not valid"); };
+  if (data.size() < 6 || u16(0) != 0 || u16(2) != 1 || u16(4) == 0) throw invalid();
+  const size_t count = u16(4);
+  if (data.size() < 6 + 16 * count) throw invalid();
+  size_t best = 0;
+  for (size_t i = 1; i < count; ++i) {
+    // The largest picture, so stretching loses the least.
+    const auto size_of = [&](size_t k) { return data[6 + 16 * k] == 0 ? 256u : data[6 + 16 * k]; };
+    if (size_of(i) > size_of(best)) best = i;
+  }
+  const size_t entry = 6 + 16 * best;
+  const uint32_t length = u32(entry + 8), offset = u32(entry + 12);
+  if (offset > data.size() || length > data.size() - offset || length == 0) throw invalid();
+  HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(data.data() + offset), length, TRUE, 0x00030000, 0, 0,
+                                        LR_DEFAULTCOLOR);
+  if (!icon) throw invalid();
+  SetHandle(icon);
+  bytes_.assign(data.begin(), data.end());
+}
+
+// ---- TMetafile ----
+
+TMetafile::~TMetafile() {
+  if (emf_) DeleteEnhMetaFile(emf_);
+}
+
+void TMetafile::Draw(HDC dc, const RECT& dest) const {
+  if (emf_) PlayEnhMetaFile(dc, emf_, &dest);
+}
+
+void TMetafile::LoadFromBytes(std::span<const uint8_t> data) {
+  const auto invalid = [] { return EInvalidGraphic(L"Metafile is not valid"); };
+  if (data.size() > 0x7FFFFFFF) throw invalid();
+  HENHMETAFILE emf = nullptr;
+  constexpr uint32_t kPlaceableKey = 0x9AC6CDD7u;
+  uint32_t first = 0;
+  if (data.size() >= 4) std::memcpy(&first, data.data(), 4);
+  if (first == kPlaceableKey && data.size() > 22) {
+    // A placeable Windows metafile: a 22-byte header before the records,
+    // giving the picture's extent in its own units per inch.
+    const auto s16 = [&](size_t at) { return static_cast<int16_t>(data[at] | (data[at + 1] << 8)); };
+    const int inch = static_cast<uint16_t>(s16(14));
+    METAFILEPICT mp{MM_ANISOTROPIC, 0, 0, nullptr};
+    if (inch > 0) {
+      mp.xExt = (s16(10) - s16(6)) * 2540 / inch;
+      mp.yExt = (s16(12) - s16(8)) * 2540 / inch;
+    }
+    emf = SetWinMetaFileBits(static_cast<UINT>(data.size() - 22), data.data() + 22, nullptr, &mp);
+  } else {
+    emf = SetEnhMetaFileBits(static_cast<UINT>(data.size()), data.data());
+    if (!emf) emf = SetWinMetaFileBits(static_cast<UINT>(data.size()), data.data(), nullptr, nullptr);
+  }
+  if (!emf) throw invalid();
+  if (emf_) DeleteEnhMetaFile(emf_);
+  emf_ = emf;
+  ENHMETAHEADER header{};
+  GetEnhMetaFileHeader(emf_, sizeof(header), &header);
+  // The frame is in 0.01 mm; the picture's size is at 96 dots per inch.
+  width_ = MulDiv(header.rclFrame.right - header.rclFrame.left, 96, 2540);
+  height_ = MulDiv(header.rclFrame.bottom - header.rclFrame.top, 96, 2540);
+  bytes_.assign(data.begin(), data.end());
+}
+
+// ---- TPicture ----
+
+void TPicture::LoadFromFile(const std::wstring& path) {
+  const std::wstring ext = LowerExtension(path);
+  std::unique_ptr<TGraphic> graphic;
+  if (ext == L".bmp") graphic = std::make_unique<TBitmap>();
+  else if (ext == L".jpg" || ext == L".jpeg") graphic = std::make_unique<TJPEGImage>();
+  else if (ext == L".ico") graphic = std::make_unique<TIcon>();
+  else if (ext == L".emf" || ext == L".wmf") graphic = std::make_unique<TMetafile>();
+  else throw EInvalidGraphic(FormatMessageText(L"Unknown picture file extension (%s)", ext));
+  graphic->LoadFromFile(path);
+  graphic_ = std::move(graphic);
+}
+
+void TPicture::SaveToFile(const std::wstring& path) const {
+  if (graphic_) graphic_->SaveToFile(path);
+}
+
+void TPicture::LoadJpegResource(int id) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  HGLOBAL loaded = res ? LoadResource(module, res) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) throw EInvalidGraphic(L"JPEG image is not valid");
+  auto jpeg = std::make_unique<TJPEGImage>();
+  jpeg->LoadFromBytes({static_cast<const uint8_t*>(bytes), SizeofResource(module, res)});
+  graphic_ = std::move(jpeg);
+}
+
+void TPicture::LoadIconResource(int id, int size) {
+  auto icon = std::make_unique<TIcon>();
+  icon->SetHandle(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
+  if (!icon->Handle()) throw EInvalidGraphic(L"Icon image is not valid");
+  graphic_ = std::move(icon);
+}

@@ -1,0 +1,152 @@
+#pragma once
+// Pictures: the graphic classes (bitmap, JPEG, icon, metafile) and TPicture,
+// which picks the class from a file name's extension.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "toolkit/core/handle.h"
+#include "toolkit/graphics/bmp_codec.h"
+
+class TGraphic {
+ public:
+  virtual ~TGraphic() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  bool Empty() const { return Width() <= 0 || Height() <= 0; }
+  // Draws the picture stretched into `dest`.
+  virtual void Draw(HDC dc, const RECT& dest) const = 0;
+  virtual void LoadFromBytes(std::span<const uint8_t> data) = 0;
+  // The picture in its own file format.
+  virtual std::vector<uint8_t> SaveToBytes() const = 0;
+
+  void LoadFromFile(const std::wstring& path);
+  void SaveToFile(const std::wstring& path) const;
+};
+
+enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
+
+// A memory DC with the bitmap selected, for drawing on and copying from.
+class TCanvas {
+ public:
+  HDC Handle() const noexcept { return dc_.get(); }
+
+ private:
+  friend class TBitmap;
+  unique_hdc dc_;
+  HGDIOBJ old_bitmap_ = nullptr;
+};
+
+class TBitmap : public TGraphic {
+ public:
+  TBitmap() = default;
+  ~TBitmap() override;
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void SetWidth(int width);
+  void SetHeight(int height);
+  TPixelFormat PixelFormat() const;
+  // pf8bit gives the bitmap the screen's halftone palette and, when it has a
+  // size, 8-bit storage with that palette as its colour table.
+  void SetPixelFormat(TPixelFormat format);
+
+  HBITMAP Handle() const noexcept { return handle_.get(); }
+  // Takes ownership of `bitmap` as the picture's storage; the palette stays.
+  void SetHandle(HBITMAP bitmap);
+  HPALETTE Palette() const noexcept { return palette_.get(); }
+  // Takes ownership of `palette`.
+  void SetPalette(HPALETTE palette);
+  TCanvas& Canvas();
+
+  void Draw(HDC dc, const RECT& dest) const override;
+  void LoadFromBytes(std::span<const uint8_t> data) override;
+  std::vector<uint8_t> SaveToBytes() const override;
+
+  // The picture as a device-independent bitmap: its own depth, its colour
+  // table, or for deeper pictures its palette as the additional table.
+  kelvora_image::BmpImage ToImage() const;
+  void FromImage(const kelvora_image::BmpImage& image);
+
+ private:
+  void ReleaseCanvas() const;
+  void CreateStorage(int bits);
+  int Bits() const;
+
+  unique_hbitmap handle_;
+  unique_hpalette palette_;
+  int width_ = 0, height_ = 0;
+  TPixelFormat format_ = TPixelFormat::pfDevice;
+  mutable TCanvas canvas_;
+};
+
+class TJPEGImage : public TGraphic {
+ public:
+  int Width() const override { return bitmap_.Width(); }
+  int Height() const override { return bitmap_.Height(); }
+  void Draw(HDC dc, const RECT& dest) const override { bitmap_.Draw(dc, dest); }
+  void LoadFromBytes(std::span<const uint8_t> data) override;
+  std::vector<uint8_t> SaveToBytes() const override { return bytes_; }
+
+ private:
+  TBitmap bitmap_;
+  std::vector<uint8_t> bytes_;
+};
+
+class TIcon : public TGraphic {
+ public:
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  HICON Handle() const noexcept { return icon_.get(); }
+  // Takes ownership of the icon.
+  void SetHandle(HICON icon);
+  void Draw(HDC dc, const RECT& dest) const override;
+  void LoadFromBytes(std::span<const uint8_t> data) override;
+  std::vector<uint8_t> SaveToBytes() const override { return bytes_; }
+
+ private:
+  unique_hicon icon_;
+  int width_ = 0, height_ = 0;
+  std::vector<uint8_t> bytes_;
+};
+
+class TMetafile : public TGraphic {
+ public:
+  ~TMetafile() override;
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void Draw(HDC dc, const RECT& dest) const override;
+  void LoadFromBytes(std::span<const uint8_t> data) override;
+  std::vector<uint8_t> SaveToBytes() const override { return bytes_; }
+
+ private:
+  HENHMETAFILE emf_ = nullptr;
+  int width_ = 0, height_ = 0;
+  std::vector<uint8_t> bytes_;
+};
+
+class TPicture {
+ public:
+  TGraphic* Graphic() const noexcept { return graphic_.get(); }
+  void SetGraphic(std::unique_ptr<TGraphic> graphic) { graphic_ = std::move(graphic); }
+  int Width() const { return graphic_ ? graphic_->Width() : 0; }
+  int Height() const { return graphic_ ? graphic_->Height() : 0; }
+  // The graphic class comes from the extension (any case): .bmp, .jpg,
+  // .jpeg, .ico, .emf, .wmf. The current picture stays if loading fails.
+  void LoadFromFile(const std::wstring& path);
+  // Writes the picture in its own format; with no picture, writes nothing.
+  void SaveToFile(const std::wstring& path) const;
+  // A JPEG or icon from this program's resources.
+  void LoadJpegResource(int id);
+  void LoadIconResource(int id, int size);
+
+ private:
+  std::unique_ptr<TGraphic> graphic_;
+};
+
+// The extension a file name ends with, lower case, with the dot ("" if none).
+std::wstring LowerExtension(const std::wstring& path);
