@@ -306,6 +306,9 @@ class Session:
                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
             self.hold.stdout.readline()
             wait_until(self.taskbar, timeout=30, what="the taskbar")
+            # Xvfb starts with the pointer in the middle of the screen, where
+            # the intro window opens; hints and mouse-over handlers would run.
+            self.move(0, 0)
         except BaseException:
             self.stop()
             raise
@@ -559,8 +562,7 @@ class KelvoraTestCase(unittest.TestCase):
 
     def setUp(self):
         self.session = session()
-        # The pointer starts where no window of the program is, so that no
-        # hint or mouse-over handler runs unless a test moves it there.
+        # Each test starts with the pointer where no window of the program is.
         self.session.move(0, 0)
 
     def start_kelvora(self):

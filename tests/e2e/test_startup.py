@@ -14,7 +14,6 @@ class StartupTest(harness.KelvoraTestCase):
     def test_intro_window_is_visible_topmost_and_centred(self):
         app = self.start_kelvora()
         intro = app.wait_window("TForm1", visible=True)
-        self.session.screenshot("startup-intro")
 
         self.assertTrue(intro["topmost"])
         client = intro["client"]
@@ -33,7 +32,7 @@ class StartupTest(harness.KelvoraTestCase):
                   (client["left"] + 430, client["top"] + 68)]
 
         def colours():
-            screen = self.session.screen("startup-banner")
+            screen = self.session.screen("startup-intro")
             return [screen.getpixel(point) for point in points]
 
         harness.eventually(lambda: colours() == [GREEN, GREEN], timeout=5)
