@@ -16,8 +16,8 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64
   xvfb xdotool x11-utils x11-apps imagemagick maim
-  fonts-wqy-zenhei fonts-arphic-ukai
-  libgtest-dev googletest libjpeg62-turbo-dev libx11-dev
+  fonts-wqy-zenhei fonts-arphic-ukai fonts-wine
+  libgtest-dev googletest libjpeg62-turbo-dev libx11-dev zlib1g-dev
   python3-pil dpkg-dev nasm
 )
 

@@ -7,8 +7,15 @@
 THintWindow::THintWindow() : TWinControl(nullptr) {
   visible_ = false;
   color_ = clInfoBk;
-  font_.SetName(L"Tahoma");
-  font_.SetHeight(-11);
+  // The system's status font, as the shell's own tool-tips use: on a
+  // Chinese system it carries the ideographs.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    font_.SetName(metrics.lfStatusFont.lfFaceName);
+    font_.SetHeight(metrics.lfStatusFont.lfHeight);
+    font_.SetCharset(metrics.lfStatusFont.lfCharSet);
+  }
   font_.SetColor(clInfoText);
 }
 

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "components/trayicon/tray_icon.h"
+#include "resources/resource_ids.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+// Whether the shell holds this icon now: it modifies only icons it has.
+bool InShell(const TTrayIcon& icon) {
+  NOTIFYICONDATAW probe = icon.NotifyData();
+  probe.uFlags = 0;
+  return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+}
+
+std::unique_ptr<TImageList> ElevenIcons() {
+  auto list = std::make_unique<TImageList>(nullptr);
+  for (int i = 0; i < IDI_TRAY_COUNT; ++i) list->AddIconResource(IDI_TRAY_FIRST + i);
+  return list;
+}
+
+// Icons compared by their pixels, as the shell would draw them.
+std::vector<uint32_t> Pixels(HICON icon) {
+  std::vector<uint32_t> px(16 * 16);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  unique_hdc dc(CreateCompatibleDC(nullptr));
+  unique_hbitmap bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  select_object keep(dc.get(), bmp.get());
+  DrawIconEx(dc.get(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  std::copy_n(static_cast<uint32_t*>(bits), px.size(), px.begin());
+  return px;
+}
+
+TEST(TrayIcon, AddModifyDeleteAgainstTheShell) {
+  TTrayIcon icon(nullptr);
+  EXPECT_EQ(icon.NotifyData().uCallbackMessage, WM_USER + 1);
+  EXPECT_EQ(icon.NotifyData().hWnd, icon.GetHandle());
+  EXPECT_EQ(icon.NotifyData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+  EXPECT_FALSE(InShell(icon));
+  icon.SetVisible(true);
+  EXPECT_TRUE(InShell(icon));
+  EXPECT_TRUE(icon.Hide());
+  icon.SetHint(L"Kelvora^_^");
+  EXPECT_EQ(std::wstring(icon.NotifyData().szTip), L"Kelvora^_^");
+  EXPECT_TRUE(icon.NotifyData().uFlags & NIF_TIP);
+  icon.SetHint(L"");
+  EXPECT_FALSE(icon.NotifyData().uFlags & NIF_TIP) << "an empty hint removes the tooltip";
+  EXPECT_TRUE(icon.NotifyData().uFlags & NIF_ICON);
+  icon.SetVisible(false);
+  EXPECT_FALSE(InShell(icon));
+  EXPECT_FALSE(icon.Hide());
+}
+
+TEST(TrayIcon, VisibleTwiceAndHiddenTwiceRaiseTheShellErrors) {
+  TTrayIcon icon(nullptr);
+  icon.SetVisible(true);
+  try {
+    icon.SetVisible(true);
+    FAIL() << "no error";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), L"Cannot Create System Shell Notification Icon");
+  }
+  EXPECT_TRUE(icon.Visible());
+  icon.SetVisible(false);
+  try {
+    icon.SetVisible(false);
+    FAIL() << "no error";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), L"Cannot Remove System Shell Notification Icon");
+  }
+}
+
+TEST(TrayIcon, HintLimitCountsTheChineseCodePagesBytes) {
+  TTrayIcon icon(nullptr);
+  const std::wstring ascii63(63, L'a'), ascii64(64, L'b');
+  icon.SetHint(ascii63);
+  EXPECT_EQ(icon.Hint(), ascii63);
+  icon.SetHint(ascii64);
+  EXPECT_EQ(icon.Hint(), ascii63) << "64 bytes are ignored";
+  // Each ideograph is two bytes in code page 936.
+  const std::wstring cjk63 = std::wstring(31, L'抓') + L"a", cjk64(32, L'图');
+  icon.SetHint(cjk63);
+  EXPECT_EQ(icon.Hint(), cjk63);
+  icon.SetHint(cjk64);
+  EXPECT_EQ(icon.Hint(), cjk63);
+  EXPECT_EQ(std::wstring(icon.NotifyData().szTip), cjk63);
+}
+
+TEST(TrayIcon, CallbackMessagesBecomeEventsAndActions) {
+  auto list = ElevenIcons();
+  TPopupMenu menu(nullptr);
+  TTrayIcon icon(nullptr);
+  icon.SetIcons(list.get());
+  icon.SetPopupMenu(&menu);
+  icon.SetRestoreOn(imLeftDoubleClick);
+  icon.SetPopupMenuOn(imRightClickUp);
+  std::vector<std::string> log;
+  icon.OnRestore = [&](TComponent*) { log.push_back("restore"); };
+  icon.OnMouseDown = [&](TComponent*, TMouseButton b, TShiftState s, int, int) {
+    log.push_back(b == TMouseButton::mbRight && (s & ssRight) ? "down right" : "down");
+  };
+  icon.OnMouseUp = [&](TComponent*, TMouseButton b, TShiftState, int, int) {
+    log.push_back(b == TMouseButton::mbRight ? "up right" : "up left");
+  };
+  icon.OnDblClick = [&](TComponent*) { log.push_back("dblclick"); };
+  menu.OnPopup = [&](TComponent*) {
+    log.push_back("popup");
+    PostMessageW(nullptr, WM_NULL, 0, 0);
+  };
+  // Close the menu as soon as it tracks, as a user pressing Escape would.
+  TTimer closer(nullptr);
+  closer.SetInterval(100);
+  closer.OnTimer = [](TComponent*) { EndMenu(); };
+  const auto send = [&](UINT mouse) { SendMessageW(icon.GetHandle(), WM_USER + 1, icon.NotifyData().uID, mouse); };
+  for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) send(m);
+  EXPECT_EQ(log, (std::vector<std::string>{"down", "up left", "dblclick", "restore", "up left"}));
+  log.clear();
+  send(WM_RBUTTONDOWN);
+  send(WM_RBUTTONUP);
+  EXPECT_EQ(log, (std::vector<std::string>{"down right", "up right", "popup"}));
+}
+
+TEST(TrayIcon, OnlyTheEndSessionQueryIsAnsweredNonZero) {
+  TTrayIcon icon(nullptr);
+  EXPECT_EQ(SendMessageW(icon.GetHandle(), WM_QUERYENDSESSION, 0, 0), 1);
+  EXPECT_EQ(SendMessageW(icon.GetHandle(), WM_GETTEXTLENGTH, 0, 0), 0);
+}
+
+TEST(TrayIcon, EndSessionRemovesTheIconButKeepsVisible) {
+  TTrayIcon icon(nullptr);
+  icon.SetVisible(true);
+  SendMessageW(icon.GetHandle(), WM_ENDSESSION, FALSE, 0);  // even a cancelled end
+  EXPECT_FALSE(InShell(icon));
+  EXPECT_TRUE(icon.Visible());
+}
+
+TEST(TrayIcon, TaskbarCreatedAddsTheIconAgain) {
+  TTrayIcon shown(nullptr), hidden(nullptr);
+  shown.SetVisible(true);
+  // The shell restarts: its icons are gone.
+  NOTIFYICONDATAW gone = shown.NotifyData();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
+  ASSERT_FALSE(InShell(shown));
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return InShell(shown); }, 3000));
+  EXPECT_FALSE(InShell(hidden)) << "an icon not meant to show stays away";
+}
+
+TEST(TrayIcon, AnimationFromIcon4RunsInListOrderAndWraps) {
+  auto list = ElevenIcons();
+  TTrayIcon icon(nullptr);
+  icon.SetIcons(list.get());
+  icon.SetIconIndex(4);
+  icon.SetAnimateInterval(15);
+  std::vector<int> seen;
+  TTimer watch(nullptr);
+  watch.SetInterval(5);
+  watch.OnTimer = [&](TComponent*) {
+    if (seen.empty() || seen.back() != icon.IconIndex()) seen.push_back(icon.IconIndex());
+  };
+  icon.SetAnimate(true);
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() >= 9; }));
+  icon.SetAnimate(false);
+  EXPECT_EQ(std::vector<int>(seen.begin(), seen.begin() + 9), (std::vector<int>{4, 5, 6, 7, 8, 9, 10, 0, 1}));
+  EXPECT_EQ(Pixels(icon.CurrentIcon()), Pixels(list->GetIcon(icon.IconIndex()).get()));
+}
+
+TEST(TrayIcon, AnimationNeedsAnIconListAndStopsWhenItGoes) {
+  TTrayIcon icon(nullptr);
+  icon.SetAnimate(true);
+  EXPECT_FALSE(icon.GetAnimate());
+  auto list = ElevenIcons();
+  icon.SetIcons(list.get());
+  icon.SetAnimateInterval(10);
+  icon.SetAnimate(true);
+  EXPECT_TRUE(icon.GetAnimate());
+  list.reset();
+  EXPECT_EQ(icon.Icons(), nullptr);
+  EXPECT_FALSE(icon.GetAnimate());
+  const int index = icon.IconIndex();
+  PumpFor(100);
+  EXPECT_EQ(icon.IconIndex(), index);
+}
+
+TEST(TrayIcon, AnIndexOutsideTheListShowsAnEmptyIcon) {
+  auto list = ElevenIcons();
+  TTrayIcon icon(nullptr);
+  icon.SetIcons(list.get());
+  icon.SetIconIndex(11);
+  ASSERT_NE(icon.CurrentIcon(), nullptr);
+  for (uint32_t p : Pixels(icon.CurrentIcon())) ASSERT_EQ(p >> 24, 0u) << "a drawn pixel";
+}
+
+TEST(TrayIcon, MinimizeAndRestoreCommandsReachItThroughTheApplicationHook) {
+  int minimized = 0, restored = 0;
+  {
+    TTrayIcon icon(nullptr);
+    icon.OnMinimize = [&](TComponent*) { ++minimized; };
+    icon.OnRestore = [&](TComponent*) { ++restored; };
+    SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(minimized, 0) << "hooked only while in the tray";
+    icon.SetVisible(true);
+    SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(minimized, 1);
+    EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+    SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_EQ(restored, 1);
+  }
+  // Destroyed: the icon and the hook are gone with it.
+  SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(minimized, 1);
+  ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+TEST(TrayIcon, RemovalNotificationsClearItsReferences) {
+  TTrayIcon icon(nullptr);
+  auto* list = new TImageList(nullptr);
+  auto* menu = new TPopupMenu(nullptr);
+  icon.SetIcons(list);
+  icon.SetPopupMenu(menu);
+  delete menu;
+  EXPECT_EQ(icon.PopupMenu(), nullptr);
+  delete list;
+  EXPECT_EQ(icon.Icons(), nullptr);
+}
+
+}  // namespace
