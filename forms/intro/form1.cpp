@@ -1,6 +1,7 @@
 #include "forms/intro/form1.h"
 
 #include "toolkit/app/application.h"
+#include "forms/intro/fade.h"
 #include "toolkit/core/random.h"
 #include "toolkit/registry/registry.h"
 
@@ -47,17 +48,14 @@ void TForm1::Timer1Timer(TComponent*) {
 }
 
 void TForm1::Timer2Timer(TComponent*) {
-  --fade_counter_;
+  const FadeTick tick = FadeStep(fade_counter_);
   SetAlphaBlend(true);
-  SetAlphaBlendValue(static_cast<BYTE>(fade_counter_ & 0xFF));
-  if (fade_counter_ == 0) {
+  SetAlphaBlendValue(tick.alpha);
+  if (tick.hide) {
     HideStep();
     Timer2->SetEnabled(false);
   }
-  const int32_t red = Random(255);
-  const int32_t green = Random(255);
-  const int32_t blue = Random(255);
-  Label3->Font().SetColor(red + green * 256 + blue * 65536);
+  Label3->Font().SetColor(static_cast<TColor>(NextCreditsColour()));
 }
 
 void TForm1::Label3Click(TComponent*) {
