@@ -1,5 +1,7 @@
 #include "forms/intro/form1.h"
 
+#include "forms/capture/form3.h"
+
 #include "toolkit/app/application.h"
 #include "forms/intro/fade.h"
 #include "toolkit/core/random.h"
@@ -83,6 +85,10 @@ void TForm1::TrayIcon1Restore(TComponent*) {
 
 void TForm1::PopupMenu1Popup(TComponent*) {
   N6->SetEnabled(!TrayIcon1->GetAnimate());
+}
+
+void TForm1::N10Click(TComponent*) {
+  Form3->ShowModal();
 }
 
 void TForm1::N5Click(TComponent*) {

@@ -6,6 +6,7 @@
 
 #include "components/trayicon/tray_icon.h"
 #include "toolkit/app/timer.h"
+#include "toolkit/dialogs/save_picture_dialog.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/image.h"
 #include "toolkit/forms/image_list.h"
@@ -38,6 +39,7 @@ class TForm1 : public TForm {
   TTrayIcon* TrayIcon1 = nullptr;
   TImageList* ImageList1 = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
+  TSavePictureDialog* SavePictureDialog1 = nullptr;
   TMenuItem *N1 = nullptr, *N2 = nullptr, *N10 = nullptr, *N9 = nullptr, *N5 = nullptr, *N6 = nullptr,
             *N7 = nullptr, *N8 = nullptr, *N12 = nullptr, *N13 = nullptr, *N11 = nullptr, *N3 = nullptr,
             *N4 = nullptr;
@@ -51,6 +53,11 @@ class TForm1 : public TForm {
   void Label3MouseLeave(TComponent* sender);
   void TrayIcon1Restore(TComponent* sender);
   void PopupMenu1Popup(TComponent* sender);
+  // The capture commands (their bodies live with the capture routines).
+  void N1Click(TComponent* sender);
+  void N2Click(TComponent* sender);
+  void CaptureRect(RECT& rect);
+  void N10Click(TComponent* sender);
   void N5Click(TComponent* sender);
   void N6Click(TComponent* sender);
   void N7Click(TComponent* sender);

@@ -163,8 +163,11 @@ void LoadForm1Layout(TForm1& f) {
   f.PopupMenu1->SetImages(f.ImageList1);
   f.PopupMenu1->OnPopup = [&f](TComponent* s) { f.PopupMenu1Popup(s); };
   f.N1 = Item(f, L"N1", L"抓区域图", 2);
+  f.N1->OnClick = [&f](TComponent* s) { f.N1Click(s); };
   f.N2 = Item(f, L"N2", L"抓桌面图", 3);
+  f.N2->OnClick = [&f](TComponent* s) { f.N2Click(s); };
   f.N10 = Item(f, L"N10", L"显示抓图", 9);
+  f.N10->OnClick = [&f](TComponent* s) { f.N10Click(s); };
   f.N9 = Item(f, L"N9", L"-", -1);
   f.N5 = Item(f, L"N5", L"更换图标", 4);
   f.N5->OnClick = [&f](TComponent* s) { f.N5Click(s); };
@@ -178,4 +181,7 @@ void LoadForm1Layout(TForm1& f) {
   f.N11 = Item(f, L"N11", L"抓图设置", 10);
   f.N3 = Item(f, L"N3", L"关于我们", 1);
   f.N4 = Item(f, L"N4", L"退出抓图", 7);
+
+  f.SavePictureDialog1 = new TSavePictureDialog(&f);
+  f.SavePictureDialog1->SetName(L"SavePictureDialog1");
 }

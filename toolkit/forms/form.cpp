@@ -204,7 +204,7 @@ void TForm::UpdateShowing() {
     if (position_ == TPosition::poScreenCenter) CenterOnScreen();
     // A form whose show handler fails is shown all the same.
     try {
-      if (OnShow) OnShow(this);
+      DoShow();
     } catch (...) {
       Application->HandleException(std::current_exception());
     }
@@ -212,10 +212,18 @@ void TForm::UpdateShowing() {
     if (form_style_ == TFormStyle::fsStayOnTop)
       SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   } else {
-    if (OnHide) OnHide(this);
     ShowWindow(handle_, SW_HIDE);
+    DoHide();
   }
   Application->UpdateVisible();
+}
+
+void TForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide() {
+  if (OnHide) OnHide(this);
 }
 
 void TForm::Show() {

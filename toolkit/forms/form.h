@@ -72,6 +72,9 @@ class TForm : public TWinControl {
   // Ends a derived form's constructor: runs Loaded for the layout, creates
   // the window, and shows it when the layout marked it visible.
   void FinishConstruction();
+  // The form is about to be shown / has just been hidden; the events run here.
+  virtual void DoShow();
+  virtual void DoHide();
 
  private:
   void ApplyStyles();
