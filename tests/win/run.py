@@ -1,0 +1,61 @@
+#!/usr/bin/python3
+"""Runs the Win32 test programs (GoogleTest, built with MinGW) under Wine, each
+in the shared virtual desktop of one fresh prefix, and exits non-zero when one
+fails.
+
+    /usr/bin/python3 tests/win/run.py [--build DIR] [test names...]
+"""
+
+import argparse
+import sys
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE.parent / "e2e"))
+
+import harness  # noqa: E402
+
+TIMEOUT = 300
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", type=Path, default=harness.default_build_dir())
+    parser.add_argument("tests", nargs="*", help="test program names (default: every *_test.exe)")
+    args = parser.parse_args()
+
+    folder = args.build / "tests" / "win"
+    programs = sorted(folder.glob("*_test.exe"))
+    if args.tests:
+        programs = [p for p in programs if p.stem in args.tests or p.name in args.tests]
+    probe = args.build / "tests" / "e2e" / "probe.exe"
+    if not programs or not probe.is_file():
+        print(f"win: no test programs (or no probe) in {args.build}; build it first", file=sys.stderr)
+        return 2
+
+    failed = []
+    started = time.monotonic()
+    with harness.Session(programs[0], probe) as session:
+        print(f"win: {args.build} on display {session.display}", flush=True)
+        for program in programs:
+            began = time.monotonic()
+            try:
+                done = session.wine(program.resolve(), timeout=TIMEOUT)
+                output, code = done.stdout.decode("utf-8", "replace"), done.returncode
+            except Exception as e:  # a hung program counts as a failure
+                output, code = f"{e}\n", -1
+            ok = code == 0
+            summary = [line for line in output.splitlines() if line.startswith(("[  PASSED", "[  FAILED"))]
+            print(f"win: {program.name}: {'ok' if ok else 'FAILED (exit ' + str(code) + ')'} "
+                  f"in {time.monotonic() - began:.1f} s {' '.join(summary[:1])}", flush=True)
+            if not ok:
+                failed.append(program.name)
+                sys.stdout.write(output)
+    print(f"\nwin summary: {len(programs)} programs, {len(failed)} failed in {time.monotonic() - started:.1f} s"
+          + (f": {', '.join(failed)}" if failed else ""))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
