@@ -76,7 +76,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
     '"宋体"="WenQuanYi Zen Hei"' '"SimSun"="WenQuanYi Zen Hei"' \
     '"黑体"="WenQuanYi Zen Hei"' '"SimHei"="WenQuanYi Zen Hei"' \
-    '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' '' \
+    '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' \
+    '"MS Sans Serif"="WenQuanYi Zen Hei"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\kelvora]' \
     '"EnableShell"=dword:00000001' '' |
     iconv -f UTF-8 -t UTF-16 >"$reg"

@@ -44,6 +44,9 @@ FONT_REPLACEMENTS = {
     "SimHei": "WenQuanYi Zen Hei",
     "楷体_GB2312": "AR PL UKai CN",
     "KaiTi_GB2312": "AR PL UKai CN",
+    # On a Chinese system the default dialog font falls back to the
+    # ideographs of the system font; Wine here has no such fallback.
+    "MS Sans Serif": "WenQuanYi Zen Hei",
 }
 
 # A press, a pause and a release: the notification area misses an instant click.

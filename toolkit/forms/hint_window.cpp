@@ -40,7 +40,7 @@ RECT THintWindow::CalcHintRect(int max_width, const std::wstring& hint) {
 }
 
 void THintWindow::ActivateHint(RECT r, const std::wstring& hint) {
-  caption_ = hint;
+  SetCaption(hint);
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (r.right > Screen().Width()) OffsetRect(&r, Screen().Width() - r.right, 0);
   if (r.left < 0) OffsetRect(&r, -r.left, 0);
