@@ -77,7 +77,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     '"宋体"="WenQuanYi Zen Hei"' '"SimSun"="WenQuanYi Zen Hei"' \
     '"黑体"="WenQuanYi Zen Hei"' '"SimHei"="WenQuanYi Zen Hei"' \
     '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' \
-    '"MS Sans Serif"="WenQuanYi Zen Hei"' '' \
+    '"MS Sans Serif"="WenQuanYi Zen Hei"' '"MS Serif"="Liberation Serif"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\kelvora]' \
     '"EnableShell"=dword:00000001' '' |
     iconv -f UTF-8 -t UTF-16 >"$reg"

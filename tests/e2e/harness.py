@@ -47,6 +47,8 @@ FONT_REPLACEMENTS = {
     # On a Chinese system the default dialog font falls back to the
     # ideographs of the system font; Wine here has no such fallback.
     "MS Sans Serif": "WenQuanYi Zen Hei",
+    # Wine ships no "MS Serif"; the serif of the same metrics as Windows' own.
+    "MS Serif": "Liberation Serif",
 }
 
 # A press, a pause and a release: the notification area misses an instant click.
