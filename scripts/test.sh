@@ -26,6 +26,16 @@ for preset in win32 win64; do
   step "build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
+  # A static runtime: kelvora.exe imports nothing but Windows' own DLLs.
+  triple=$([ "$preset" = win32 ] && echo i686 || echo x86_64)-w64-mingw32
+  imports=$("$triple-objdump" -p "build/$preset/app/kelvora.exe" | awk '/DLL Name:/ {print toupper($3)}' | sort -u)
+  echo "kelvora.exe ($preset) imports:" $imports
+  for dll in $imports; do
+    case "$dll" in
+      KERNEL32.DLL|USER32.DLL|GDI32.DLL|SHELL32.DLL|ADVAPI32.DLL|COMDLG32.DLL|COMCTL32.DLL|MSVCRT.DLL) ;;
+      *) echo "kelvora.exe ($preset) needs $dll, which Windows does not ship" >&2; exit 1 ;;
+    esac
+  done
 done
 
 # The primary build is 32-bit; a machine whose kernel cannot run 32-bit
