@@ -35,45 +35,25 @@ class unique_handle {
 };
 
 namespace handle_traits {
-template <class H>
-struct gdi_object {
+// Handles whose "none" is null, closed by one API function.
+template <class H, auto Close>
+struct null_is_none {
   using pointer = H;
   static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DeleteObject(h); }
+  static void close(pointer h) noexcept { Close(h); }
 };
-struct window {
-  using pointer = HWND;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DestroyWindow(h); }
-};
-struct memory_dc {
-  using pointer = HDC;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DeleteDC(h); }
-};
-struct icon {
-  using pointer = HICON;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DestroyIcon(h); }
-};
-struct menu {
-  using pointer = HMENU;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DestroyMenu(h); }
-};
-struct reg_key {
-  using pointer = HKEY;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { RegCloseKey(h); }
-};
+template <class H>
+using gdi_object = null_is_none<H, DeleteObject>;
+using window = null_is_none<HWND, DestroyWindow>;
+using memory_dc = null_is_none<HDC, DeleteDC>;
+using icon = null_is_none<HICON, DestroyIcon>;
+using menu = null_is_none<HMENU, DestroyMenu>;
+using reg_key = null_is_none<HKEY, RegCloseKey>;
+using kernel_object = null_is_none<HANDLE, CloseHandle>;
+// File handles are the exception: their "none" is INVALID_HANDLE_VALUE.
 struct file {
   using pointer = HANDLE;
   static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { CloseHandle(h); }
-};
-struct kernel_object {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return nullptr; }
   static void close(pointer h) noexcept { CloseHandle(h); }
 };
 }  // namespace handle_traits
