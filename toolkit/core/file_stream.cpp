@@ -36,6 +36,12 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
 }
 
 void WriteWholeFile(const std::wstring& path, std::span<const uint8_t> data) {
+  // A read-only file cannot be opened for writing, so it cannot be created
+  // over either; the rename below would replace it all the same (Wine lets
+  // it), so it is refused here.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
   wchar_t temp[MAX_PATH + 1] = {};
   if (!GetTempFileNameW(FolderOf(path).c_str(), L"kv", 0, temp))
     throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));

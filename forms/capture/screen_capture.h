@@ -1,0 +1,24 @@
+#pragma once
+// The picture-taking part of the two capture commands: screen pixels into an
+// off-screen bitmap, in the depth and with the colour table that each command
+// gives its pictures. The commands add the capture file, the questions and
+// the save step; the benchmark and the tests call these directly.
+#include <windows.h>
+
+#include "toolkit/graphics/graphic.h"
+
+// Every capture is written here, in the process's current directory.
+inline constexpr wchar_t kCaptureFile[] = L".\\新截图1.BMP";
+
+// Region capture: copies `area` (screen pixels, corners as dragged, in any
+// order) from the screen DC into `bitmap`, a fresh bitmap. The picture keeps
+// the screen's depth; on a 256-colour palette display its colour table is the
+// system palette, on deeper displays the screen's halftone palette rides
+// along as the additional colour table. An area of zero width or height
+// leaves the picture empty.
+void CaptureScreenRect(HDC screen, const RECT& area, TBitmap& bitmap);
+
+// Desktop capture: the whole primary screen from the screen DC into `bitmap`,
+// a fresh bitmap, as an 8-bit picture whose colour table is the screen's
+// halftone palette (each screen colour mapped to its nearest entry).
+void CaptureDesktop(HDC screen, TBitmap& bitmap);

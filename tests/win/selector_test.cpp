@@ -1,0 +1,264 @@
+// The region selector on a real window: the mouse messages a user's press,
+// drag and release send it, delivered while it runs modally, and the pixels
+// its rubber band leaves on the window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "forms/capture/newform.h"
+#include "tests/win/screen_pixels.h"
+#include "tests/win/win_test_support.h"
+#include "toolkit/app/timer.h"
+#include "toolkit/forms/screen.h"
+
+namespace {
+
+LPARAM Point(int x, int y) {
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
+
+void Press(HWND w, int x, int y) { SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Point(x, y)); }
+void MoveTo(HWND w, int x, int y) { SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, Point(x, y)); }
+void Release(HWND w, int x, int y) { SendMessageW(w, WM_LBUTTONUP, 0, Point(x, y)); }
+
+std::string Describe(const RECT& r) {
+  std::ostringstream s;
+  s << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+  return s.str();
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+class SelectorTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = new TNewform(Application);
+    width = Screen().Width();
+    height = Screen().Height();
+  }
+  void TearDown() override { delete form; }
+
+  RECT Sel() const {
+    RECT r;
+    form->GetSelRect(r);
+    return r;
+  }
+
+  // Shows the selector modally and runs one step per timer tick inside its
+  // modal loop, as a user's messages would arrive there. Answers how many
+  // steps ran before ShowModal returned.
+  size_t RunModal(const std::vector<std::function<void(HWND)>>& steps) {
+    size_t next = 0;
+    TTimer ticker(nullptr);
+    ticker.SetInterval(40);
+    ticker.OnTimer = [&](TComponent*) {
+      if (next < steps.size()) steps[next++](form->Handle());
+    };
+    TTimer guard(nullptr);
+    guard.SetInterval(20000);
+    guard.OnTimer = [&](TComponent*) {
+      guard.SetEnabled(false);
+      ADD_FAILURE() << "the selector did not close on the release";
+      form->Close();
+    };
+    form->ShowModal();
+    return next;
+  }
+
+  // The window as it shows now.
+  std::vector<Rgb> Pixels() const { return ReadWindowPixels(form->Handle(), width, height); }
+
+  // The still picture with exactly one band inverted: the outline GDI's
+  // Rectangle draws with a one-pixel pen for `band` (corners in any order,
+  // right and bottom edges excluded); an empty band inverts nothing.
+  void ExpectOnlyBand(const std::vector<Rgb>& still, const std::vector<Rgb>& now, const RECT& band) const {
+    const int l = std::min(band.left, band.right), r = std::max(band.left, band.right);
+    const int t = std::min(band.top, band.bottom), b = std::max(band.top, band.bottom);
+    auto on_band = [&](int x, int y) {
+      if (r - l < 1 || b - t < 1 || x < l || x >= r || y < t || y >= b) return false;
+      return x == l || x == r - 1 || y == t || y == b - 1;
+    };
+    int wrong = 0, inverted = 0;
+    std::ostringstream first;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const size_t i = static_cast<size_t>(y) * width + x;
+        const Rgb want = on_band(x, y) ? (~still[i] & 0xFFFFFF) : still[i];
+        if (now[i] != still[i]) ++inverted;
+        if (now[i] != want && ++wrong <= 5)
+          first << " (" << x << ", " << y << "): " << std::hex << now[i] << " not " << want << std::dec;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "band " << Describe(band) << ", " << inverted << " pixels changed;" << first.str();
+  }
+
+  TNewform* form = nullptr;
+  int width = 0, height = 0;
+};
+
+TEST_F(SelectorTest, CoversThePrimaryScreenBorderlessAndHidden) {
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  EXPECT_TRUE(SameRect(r, RECT{0, 0, width, height})) << Describe(r);
+  EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
+  EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_TRUE(SameRect(Sel(), RECT{0, 0, 0, 0})) << "all zeros before the first drag";
+}
+
+TEST_F(SelectorTest, ShowsTheScreenAsItWasBeneathIt) {
+  const RECT where{30, 40, 30 + 64, 40 + 48};
+  PatternWindow pattern(where, [](int x, int y) { return MakeRgb(x * 4, y * 5, 0x80 + x - y); });
+  std::vector<Rgb> shown;
+  RunModal({[&](HWND w) {
+              UpdateWindow(w);
+              shown = Pixels();
+            },
+            [](HWND w) { Release(w, 0, 0); }});
+  ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
+  int wrong = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x)
+      if (shown[static_cast<size_t>(where.top + y) * width + where.left + x] != MakeRgb(x * 4, y * 5, 0x80 + x - y))
+        ++wrong;
+  EXPECT_EQ(wrong, 0) << "the still picture shows the pattern window beneath the selector";
+}
+
+TEST_F(SelectorTest, DragKeepsExactlyOneBandAndRecordsTheRectangleAsDragged) {
+  const RECT before = Sel();
+  std::vector<Rgb> still;
+  HWND captured_at_press = nullptr;
+  std::vector<RECT> seen;
+  const std::vector<std::function<void(HWND)>> steps = {
+      [&](HWND w) {
+        UpdateWindow(w);
+        still = Pixels();
+      },
+      // Moves before any press are swallowed.
+      [&](HWND w) {
+        MoveTo(w, 300, 200);
+        MoveTo(w, 310, 220);
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{0, 0, 0, 0});
+      },
+      [&](HWND w) {
+        Press(w, 100, 80);
+        captured_at_press = GetCapture();
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{0, 0, 0, 0});
+      },
+      [&](HWND w) {
+        MoveTo(w, 200, 150);
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{100, 80, 200, 150});
+      },
+      [&](HWND w) {
+        MoveTo(w, 250, 120);
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{100, 80, 250, 120});
+      },
+      // Up and to the left of the press point.
+      [&](HWND w) {
+        MoveTo(w, 40, 30);
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{100, 80, 40, 30});
+      },
+      // Left of and above the screen, as mouse capture delivers it.
+      [&](HWND w) {
+        MoveTo(w, -20, -10);
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{100, 80, -20, -10});
+      },
+      [&](HWND w) {
+        MoveTo(w, 160, 140);
+        seen.push_back(Sel());
+        ExpectOnlyBand(still, Pixels(), RECT{100, 80, 160, 140});
+      },
+      // The release point is not recorded.
+      [&](HWND w) { Release(w, 500, 400); },
+      [](HWND) { ADD_FAILURE() << "still running after the release"; },
+  };
+  EXPECT_EQ(RunModal(steps), steps.size() - 1);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_FALSE(form->Visible());
+  EXPECT_EQ(GetCapture(), nullptr) << "the release gives the mouse back";
+  EXPECT_EQ(captured_at_press, form->Handle()) << "the press captures the mouse";
+  const std::vector<RECT> want = {before,
+                                  {100, 80, 100, 80},
+                                  {100, 80, 200, 150},
+                                  {100, 80, 250, 120},
+                                  {100, 80, 40, 30},
+                                  {100, 80, -20, -10},
+                                  {100, 80, 160, 140}};
+  ASSERT_EQ(seen.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i)
+    EXPECT_TRUE(SameRect(seen[i], want[i])) << "step " << i << ": " << Describe(seen[i]) << " not "
+                                            << Describe(want[i]);
+  EXPECT_TRUE(SameRect(Sel(), RECT{100, 80, 160, 140})) << Describe(Sel());
+}
+
+TEST_F(SelectorTest, PressAndReleaseWithoutMoveGiveAnEmptyRectangleAtThePressPoint) {
+  std::vector<Rgb> still;
+  RunModal({[&](HWND w) {
+              UpdateWindow(w);
+              still = Pixels();
+            },
+            [&](HWND w) {
+              Press(w, 321, 123);
+              ExpectOnlyBand(still, Pixels(), RECT{0, 0, 0, 0});
+            },
+            [](HWND w) { Release(w, 321, 123); }});
+  EXPECT_TRUE(SameRect(Sel(), RECT{321, 123, 321, 123})) << Describe(Sel());
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(SelectorTest, TheRectangleSurvivesUntilTheNextPress) {
+  RunModal({[](HWND w) { Press(w, 10, 20); }, [](HWND w) { MoveTo(w, 60, 70); },
+            [](HWND w) { Release(w, 60, 70); }});
+  ASSERT_TRUE(SameRect(Sel(), RECT{10, 20, 60, 70})) << Describe(Sel());
+  // A second showing: moves without a press and a release alone change nothing.
+  std::vector<Rgb> still;
+  RunModal({[&](HWND w) {
+              UpdateWindow(w);
+              still = Pixels();
+            },
+            [&](HWND w) {
+              MoveTo(w, 200, 200);
+              ExpectOnlyBand(still, Pixels(), RECT{0, 0, 0, 0});
+            },
+            [](HWND w) { Release(w, 200, 200); }});
+  EXPECT_TRUE(SameRect(Sel(), RECT{10, 20, 60, 70})) << Describe(Sel());
+  // After a release the flags are down: a move on the next showing draws nothing.
+  RunModal({[&](HWND w) {
+              UpdateWindow(w);
+              still = Pixels();
+            },
+            [&](HWND w) {
+              MoveTo(w, 90, 90);
+              ExpectOnlyBand(still, Pixels(), RECT{0, 0, 0, 0});
+            },
+            [](HWND w) { Release(w, 90, 90); }});
+  EXPECT_TRUE(SameRect(Sel(), RECT{10, 20, 60, 70})) << Describe(Sel());
+}
+
+TEST_F(SelectorTest, ShowingItWhileItIsUpIsRefused) {
+  std::wstring refused;
+  RunModal({[&](HWND w) {
+              try {
+                form->ShowModal();
+              } catch (const Exception& e) {
+                refused = e.Message();
+              }
+              Release(w, 0, 0);
+            }});
+  EXPECT_EQ(refused, L"Cannot make a visible window modal");
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+}  // namespace
