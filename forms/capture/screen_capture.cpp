@@ -22,6 +22,18 @@ HPALETTE SystemPalette(HDC screen) {
   return CreatePalette(lp);
 }
 
+// Copies width × height screen pixels from (x, y) onto the canvas at 0, 0,
+// in bands of rows of about a mebibyte. Wine fetches a screen copy as one X
+// image of the whole area plus a converted copy of it: for a full screen that
+// one large image costs several times what the same pixels cost in bands, and
+// two full-screen buffers at once.
+void CopyScreen(HDC canvas, int width, int height, HDC screen, int x, int y) {
+  constexpr int kBandPixels = 1 << 18;
+  const int band = std::max(1, kBandPixels / std::max(1, width));
+  for (int top = 0; top < height; top += band)
+    BitBlt(canvas, 0, top, width, std::min(band, height - top), screen, x, y + top, SRCCOPY);
+}
+
 }  // namespace
 
 void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
@@ -37,12 +49,12 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   if (!pixels) throw EOutOfResources(L"Out of system resources");
   bitmap.SetHandle(pixels);
   if (PaletteDisplay(screen)) bitmap.SetPalette(SystemPalette(screen));
-  BitBlt(bitmap.Canvas().Handle(), 0, 0, bitmap.Width(), bitmap.Height(), screen, area.left, area.top, SRCCOPY);
+  CopyScreen(bitmap.Canvas().Handle(), bitmap.Width(), bitmap.Height(), screen, area.left, area.top);
 }
 
 void CaptureDesktop(HDC screen, TBitmap& bitmap) {
   bitmap.SetWidth(Screen().Width());
   bitmap.SetHeight(Screen().Height());
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);
-  BitBlt(bitmap.Canvas().Handle(), 0, 0, Screen().Width(), Screen().Height(), screen, 0, 0, SRCCOPY);
+  CopyScreen(bitmap.Canvas().Handle(), Screen().Width(), Screen().Height(), screen, 0, 0);
 }
