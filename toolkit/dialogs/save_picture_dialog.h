@@ -19,7 +19,8 @@ class TSavePictureDialog : public TComponent {
   // The filter list in the dialog's own "description|pattern|..." form.
   const std::wstring& Filter() const noexcept { return filter_; }
   int FilterIndex() const noexcept { return filter_index_; }
-  // The OPENFILENAME flags the dialog runs with.
+  // The dialog's options as OPENFILENAME flags; Execute adds to them only
+  // what the preview pane needs (its template and hook).
   unsigned Options() const noexcept;
 
  private:
@@ -27,3 +28,8 @@ class TSavePictureDialog : public TComponent {
   std::wstring filter_;
   int filter_index_ = 1;
 };
+
+// Control ids of the preview pane inside the dialog's custom part: the
+// picture, and the text under it with the picture's size ("w x h").
+inline constexpr int kPreviewPictureId = 0x0501;
+inline constexpr int kPreviewSizeId = 0x0502;

@@ -1,15 +1,52 @@
 #include "toolkit/forms/popup_menu.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
+#include "toolkit/core/exceptions.h"
 #include "toolkit/core/handle.h"
 #include "toolkit/forms/image_list.h"
+
+namespace {
+// The colour that marks a glyph's transparent pixels (0x00RRGGBB as a 32-bit
+// DIB stores it).
+constexpr uint32_t kGlyphTransparent = 0x00FF00FF;
+}  // namespace
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}
 
 TMenuItem::~TMenuItem() {
   for (TMenuItem* item : items_) item->parent_ = nullptr;
   if (parent_) parent_->Remove(this);
+}
+
+void TMenuItem::SetBitmapResource(int id) {
+  unique_hbitmap source(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (!source) throw EInvalidGraphic(L"Bitmap image is not valid");
+  BITMAP bm{};
+  GetObjectW(source.get(), sizeof(bm), &bm);
+  const int width = bm.bmWidth, height = std::abs(bm.bmHeight);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  unique_hbitmap glyph(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!glyph || !bits) throw EOutOfResources(L"Out of system resources");
+  unique_hdc dc(CreateCompatibleDC(nullptr));
+  if (GetDIBits(dc.get(), source.get(), 0, static_cast<UINT>(height), bits, &bi, DIB_RGB_COLORS) != height)
+    throw EInvalidGraphic(L"Bitmap image is not valid");
+  // Menus blend 32-bit item bitmaps by their (premultiplied) alpha: the
+  // marked pixels become fully transparent, every other one fully opaque.
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < width * height; ++i)
+    px[i] = (px[i] & 0x00FFFFFFu) == kGlyphTransparent ? 0 : (px[i] | 0xFF000000u);
+  bitmap_ = std::move(glyph);
 }
 
 void TMenuItem::Add(TMenuItem* item) {
@@ -59,11 +96,11 @@ void TPopupMenu::Build(HMENU menu, const TMenuItem* parent, std::vector<TMenuIte
       mi.wID = static_cast<UINT>(commands.size());
       mi.dwTypeData = const_cast<wchar_t*>(item->Caption().c_str());
       mi.fState = item->Enabled() ? MFS_ENABLED : MFS_GRAYED;
-      if (images_) {
-        if (HBITMAP bmp = images_->MenuBitmap(item->ImageIndex())) {
-          mi.fMask |= MIIM_BITMAP;
-          mi.hbmpItem = bmp;
-        }
+      HBITMAP bmp = images_ ? images_->MenuBitmap(item->ImageIndex()) : nullptr;
+      if (!bmp) bmp = item->Bitmap();
+      if (bmp) {
+        mi.fMask |= MIIM_BITMAP;
+        mi.hbmpItem = bmp;
       }
       if (!item->Items().empty()) {
         HMENU sub = CreatePopupMenu();

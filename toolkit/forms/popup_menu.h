@@ -1,7 +1,7 @@
 #pragma once
-// Popup menus: items with captions, images from an image list, separators
-// ("-"), an enabled state and a click event; OnPopup runs before the menu
-// shows, so handlers can set the items' states.
+// Popup menus: items with captions, images from an image list or glyph
+// bitmaps of their own, separators ("-"), an enabled state and a click event;
+// OnPopup runs before the menu shows, so handlers can set the items' states.
 #include <windows.h>
 
 #include <memory>
@@ -10,6 +10,7 @@
 
 #include "toolkit/app/utility_window.h"
 #include "toolkit/core/component.h"
+#include "toolkit/core/handle.h"
 
 class TImageList;
 
@@ -23,6 +24,11 @@ class TMenuItem : public TComponent {
   bool IsSeparator() const noexcept { return caption_ == L"-"; }
   int ImageIndex() const noexcept { return image_index_; }
   void SetImageIndex(int index) { image_index_ = index; }
+  // The item's own glyph: a 16 x 16 bitmap resource of this program in which
+  // magenta (255, 0, 255) marks the transparent pixels. Shown when the menu's
+  // image list gives the item no image.
+  void SetBitmapResource(int id);
+  HBITMAP Bitmap() const noexcept { return bitmap_.get(); }
   bool Enabled() const noexcept { return enabled_; }
   void SetEnabled(bool value) { enabled_ = value; }
   bool Visible() const noexcept { return visible_; }
@@ -39,6 +45,7 @@ class TMenuItem : public TComponent {
  private:
   std::wstring caption_;
   int image_index_ = -1;
+  unique_hbitmap bitmap_;  // 32-bit, premultiplied alpha, as menus draw it
   bool enabled_ = true;
   bool visible_ = true;
   std::vector<TMenuItem*> items_;
