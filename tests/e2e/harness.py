@@ -570,7 +570,8 @@ class KelvoraTestCase(unittest.TestCase):
         # Each test starts with the pointer where no window of the program is.
         self.session.move(0, 0)
 
-    def start_kelvora(self):
-        app = self.session.launch()
+    def start_kelvora(self, cwd=None):
+        """kelvora.exe, in the run's work folder unless told another one."""
+        app = self.session.launch(cwd=cwd)
         self.addCleanup(app.end)
         return app

@@ -52,17 +52,22 @@ constexpr short kSizeTextHeight = 10;
 
 constexpr WORD kStaticClass = 0x0082;
 
+// Posted to the custom part once the dialog has finished its own set-up.
+constexpr UINT kKeepOnScreen = WM_APP + 1;
+
 // What the pane shows: the picture of the file last selected, or nothing.
 struct PreviewPane {
   TPicture picture;
 };
 
 // A dialog template in memory, laid out as DLGTEMPLATE and DLGITEMTEMPLATE
-// records (each record DWORD-aligned, with empty menu, class and title).
+// records (each record DWORD-aligned; no menu, the standard class, no
+// title or text).
 class TemplateWriter {
  public:
+  // The dialog's own font, as the standard controls beside it use.
   void Dialog(DWORD style, short cx, short cy, WORD items) {
-    Dword(style);
+    Dword(style | DS_SETFONT);
     Dword(0);  // extended style
     Word(items);
     Short(0);
@@ -72,6 +77,9 @@ class TemplateWriter {
     Word(0);  // no menu
     Word(0);  // the dialog class
     Word(0);  // no title
+    Word(8);  // point size
+    for (const wchar_t* c = L"MS Shell Dlg"; *c; ++c) Word(static_cast<WORD>(*c));
+    Word(0);
   }
   void Static(DWORD style, short x, short y, short cx, short cy, WORD id) {
     while (bytes_.size() % 4) bytes_.push_back(0);
@@ -158,6 +166,25 @@ void LayoutPane(HWND custom) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The system places the dialog before the pane widens it, so the pane can
+// end up beyond the edge of the screen: the dialog is moved back inside the
+// work area of its monitor.
+void KeepOnScreen(HWND dialog) {
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  int dx = 0, dy = 0;
+  if (r.right > work.right) dx = work.right - r.right;
+  if (r.left + dx < work.left) dx = work.left - r.left;
+  if (r.bottom > work.bottom) dy = work.bottom - r.bottom;
+  if (r.top + dy < work.top) dy = work.top - r.top;
+  if (dx || dy)
+    SetWindowPos(dialog, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Loads the selected file into the pane. Whatever cannot be read as a
 // picture (no file, a folder, an unknown extension, damaged data, too
 // large) previews as nothing: choosing a name is not the place for errors.
@@ -224,9 +251,13 @@ UINT_PTR CALLBACK PreviewHook(HWND custom, UINT msg, WPARAM, LPARAM lp) {
       case WM_NOTIFY: {
         const auto* note = reinterpret_cast<const OFNOTIFYW*>(lp);
         PreviewPane* pane = PaneOf(custom);
+        if (note->hdr.code == CDN_INITDONE) PostMessageW(custom, kKeepOnScreen, 0, 0);
         if (pane && note->hdr.code == CDN_SELCHANGE) ShowSelection(custom, *pane);
         return 0;
       }
+      case kKeepOnScreen:
+        KeepOnScreen(GetParent(custom));
+        return TRUE;
     }
   } catch (...) {
     HandleCallbackException(std::current_exception());
