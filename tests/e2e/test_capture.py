@@ -1,0 +1,295 @@
+"""Region and desktop capture as a user runs them: from the tray menu, with a
+drag on the selector, the questions answered with the mouse and a path typed
+into the save dialog. A pattern window (pattern.exe) shows a known picture,
+and the files written must hold exactly its pixels."""
+
+import json
+import subprocess
+import time
+
+import harness
+
+TRAY_TIP = "Kelvora^_^"
+ORVAK = r"HKLM\SOFTWARE\Orvak"
+DISPLAY_TIME = "OrvakTuV20Time"
+CAPTURE_NAME = "新截图1.BMP"
+SAVE_QUESTION = "=Orvak=询问：\r\r图片是否保存？"
+SAVE_CAPTION = "Kelvora2.0"
+DESKTOP_QUESTION = ("“是”按钮=自己指定保存路径；\n\n“否”按钮=直接存成文件D:\\新截图1.BMP；\n\n"
+                    "“取消”按钮=什么都不做！")
+DESKTOP_CAPTION = "存档or显示"
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+
+# Where pattern.exe shows its picture: clear of the banner in the middle of
+# the screen and of the taskbar at the bottom.
+PATTERN = (40, 30, 320, 240)
+
+
+def pixel_colour(x, y):
+    """pattern.exe's "pixels" picture at window point (x, y)."""
+    return ((x * 37 + y) & 0xFF, (y * 59 + x // 3) & 0xFF, ((x // 7) * 23 + (y // 5) * 11) & 0xFF)
+
+
+def halftone_colour(palette, x, y):
+    """pattern.exe's "halftone" picture at window point (x, y)."""
+    return tuple(palette[(x // 8 + (y // 8) * 7) % len(palette)])
+
+
+def bmp_fields(data):
+    """The header fields the capture file's layout fixes."""
+    def u32(at):
+        return int.from_bytes(data[at:at + 4], "little")
+    return {"size": u32(2), "offset": u32(10), "width": u32(18), "height": u32(22),
+            "bits": int.from_bytes(data[28:30], "little"), "compression": u32(30),
+            "colours": u32(46),
+            "table": [(data[at + 2], data[at + 1], data[at]) for at in range(54, 54 + 4 * u32(46), 4)]}
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class CaptureTest(harness.KelvoraTestCase):
+
+    def setUp(self):
+        super().setUp()
+        # The banner hides itself half a second after the start, so that it
+        # covers nothing the tests capture.
+        self.session.reg_add(ORVAK, DISPLAY_TIME, "500", kind="REG_DWORD")
+        self.addCleanup(self.session.reg_delete, ORVAK, DISPLAY_TIME)
+        self.capture_file = self.session.workdir / CAPTURE_NAME
+        self.drive_d_file = self.session.d_drive / CAPTURE_NAME
+        for path in (self.capture_file, self.drive_d_file):
+            if path.exists():
+                path.unlink()
+
+    # ---- set-up helpers ------------------------------------------------------
+
+    def show_pattern(self, mode):
+        """Starts pattern.exe; answers the halftone palette it reports."""
+        exe = self.session.probe_exe.parent / "pattern.exe"
+        process = subprocess.Popen([self.session.loader, str(exe), mode, *map(str, PATTERN)],
+                                   env=self.session.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+
+        def end():
+            process.stdin.close()
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+            process.stdout.close()
+        self.addCleanup(end)
+        ready = json.loads(process.stdout.readline())
+        time.sleep(0.5)
+        return [tuple(entry) for entry in ready["palette"]]
+
+    def start(self):
+        app = self.start_kelvora()
+        app.wait_window("TForm1", visible=True)
+        harness.wait_until(lambda: not app.window("TForm1")["visible"], timeout=10,
+                           what="the banner to hide")
+        return app
+
+    def choose(self, item):
+        icon = harness.wait_until(lambda: self.session.tray_icons(TRAY_TIP), timeout=10,
+                                  what="the tray icon")[-1]
+        self.session.click_tray_icon(icon, button=3)
+        harness.wait_until(lambda: any(m["items"] for m in self.session.menus()), timeout=5,
+                           what="the tray menu")
+        self.session.click_menu_item(item)
+
+    def drag(self, start, end, shot=None):
+        """Presses at start, moves to end in steps and releases there; with
+        shot, takes a screenshot while the button is still down."""
+        self.session.move(*start)
+        time.sleep(0.2)
+        self.session.xdotool("mousedown", 1)
+        time.sleep(0.1)
+        for step in range(1, 11):
+            self.session.move(start[0] + (end[0] - start[0]) * step // 10,
+                              start[1] + (end[1] - start[1]) * step // 10)
+            time.sleep(0.03)
+        time.sleep(0.3)
+        if shot:
+            self.session.screenshot(shot)
+        self.session.xdotool("mouseup", 1)
+
+    def dialog(self, app, caption):
+        return harness.wait_until(
+            lambda: next((d for d in app.dialogs() if d["window"]["visible"] and d["caption"] == caption), None),
+            timeout=10, what=f"the dialog {caption!r}")
+
+    def answer(self, dialog, control_id):
+        control = next(c for c in dialog["controls"] if c["id"] == control_id and c["visible"])
+        self.session.click_rect(control["rect"])
+        harness.wait_until(lambda: not any(d["window"]["hwnd"] == dialog["window"]["hwnd"]
+                                           for d in self.session.probe("dialog", dialog["window"]["pid"],
+                                                                       check=False)),
+                           timeout=10, what=f"the dialog {dialog['caption']!r} to close")
+
+    def save_as(self, app, path, shot=None):
+        """Waits for the save dialog, types the path into it and confirms."""
+        dialog = harness.wait_until(
+            lambda: next((d for d in app.dialogs() if d["window"]["visible"]
+                          and d["caption"] not in (SAVE_CAPTION, DESKTOP_CAPTION)), None),
+            timeout=10, what="the save dialog")
+        time.sleep(0.5)
+        if shot:
+            self.session.screenshot(shot)
+        # The file name box (the standard dialog's edit 1148), as a user
+        # clicks into it before typing.
+        name_box = next(c for c in dialog["controls"] if c["class"] == "Edit" and c["id"] == 1148)
+        self.session.click_rect(name_box["rect"])
+        self.session.key("ctrl+a")
+        self.session.type_text(windows_path(path))
+        self.session.key("Return")
+        harness.wait_until(lambda: path.exists(), timeout=10, what=f"{path} to be written")
+        harness.wait_until(lambda: not any(d["window"]["hwnd"] == dialog["window"]["hwnd"] for d in app.dialogs()),
+                           timeout=10, what="the save dialog to close")
+
+    # ---- checks --------------------------------------------------------------
+
+    def assert_message(self, dialog, caption, text):
+        self.assertEqual(dialog["caption"], caption)
+        self.assertIn(text, dialog["texts"])
+
+    def assert_region_file(self, data, left, top, right, bottom, palette):
+        """The file holds exactly the pattern's pixels of that screen area,
+        in the screen's depth with the halftone table beside them."""
+        from PIL import Image
+        fields = bmp_fields(data)
+        self.assertEqual((fields["width"], fields["height"]), (right - left, bottom - top))
+        self.assertEqual(fields["bits"], 32, "a 24-bit X screen is a 32-bit display under Wine")
+        self.assertEqual(fields["compression"], 0)
+        self.assertEqual(fields["colours"], 256)
+        self.assertEqual(fields["table"], palette)
+        self.assertEqual(fields["size"], len(data))
+        path = self.session.run_dir / "check.bmp"
+        path.write_bytes(data)
+        with Image.open(path) as image:
+            got = image.convert("RGB").tobytes()
+        want = bytes(channel for y in range(top, bottom) for x in range(left, right)
+                     for channel in pixel_colour(x - PATTERN[0], y - PATTERN[1]))
+        wrong = sum(1 for i in range(0, len(want), 3) if got[i:i + 3] != want[i:i + 3])
+        self.assertEqual(wrong, 0, f"{wrong} pixels differ from the pattern")
+
+    def assert_desktop_file(self, data, palette):
+        from PIL import Image
+        fields = bmp_fields(data)
+        self.assertEqual((fields["width"], fields["height"]), self.session.size)
+        self.assertEqual(fields["bits"], 8)
+        self.assertEqual(fields["colours"], 256)
+        self.assertEqual(fields["table"], palette, "the screen's halftone palette")
+        path = self.session.run_dir / "check.bmp"
+        path.write_bytes(data)
+        with Image.open(path) as image:
+            rgb = image.convert("RGB")
+            left, top, width, height = PATTERN
+            wrong = sum(1 for y in range(height) for x in range(width)
+                        if rgb.getpixel((left + x, top + y)) != halftone_colour(palette, x, y))
+        self.assertEqual(wrong, 0, f"{wrong} pixels of the pattern window differ")
+
+    # ---- region capture ------------------------------------------------------
+
+    def test_region_capture_writes_the_dragged_pixels_and_saves_a_copy(self):
+        palette = self.show_pattern("pixels")
+        app = self.start()
+        self.choose("抓区域图")
+        selector = app.wait_window("TNewform", visible=True)
+        self.assertEqual((selector["rect"]["left"], selector["rect"]["top"]), (0, 0))
+        self.assertEqual((selector["rect"]["width"], selector["rect"]["height"]), self.session.size)
+        time.sleep(0.3)
+        self.drag((100, 80), (261, 203), shot="capture-selector-drag")
+        question = self.dialog(app, SAVE_CAPTION)
+        self.session.screenshot("capture-save-question")
+        self.assert_message(question, SAVE_CAPTION, SAVE_QUESTION)
+        self.assertFalse(app.window("TNewform")["visible"])
+        # The capture file is written before the question is asked.
+        captured = self.capture_file.read_bytes()
+        self.assert_region_file(captured, 100, 80, 261, 203, palette)
+
+        self.answer(question, IDYES)
+        saved = self.session.workdir / "saved copy.bmp"
+        self.save_as(app, saved, shot="capture-save-dialog")
+        self.assertEqual(saved.read_bytes(), captured)
+        self.assertEqual(self.capture_file.read_bytes(), captured)
+
+    def test_region_dragged_up_and_left_captures_the_same_area(self):
+        palette = self.show_pattern("pixels")
+        app = self.start()
+        self.choose("抓区域图")
+        app.wait_window("TNewform", visible=True)
+        time.sleep(0.3)
+        self.drag((300, 250), (120, 90))
+        question = self.dialog(app, SAVE_CAPTION)
+        self.assert_region_file(self.capture_file.read_bytes(), 120, 90, 300, 250, palette)
+        self.answer(question, IDNO)
+        time.sleep(0.5)
+        self.assertEqual([d for d in app.dialogs() if d["window"]["visible"]], [], "No saves nothing")
+
+    # ---- desktop capture -----------------------------------------------------
+
+    def desktop_capture(self, app):
+        self.choose("抓桌面图")
+        question = self.dialog(app, DESKTOP_CAPTION)
+        self.assert_message(question, DESKTOP_CAPTION, DESKTOP_QUESTION)
+        return question
+
+    def test_desktop_capture_yes_then_yes_saves_where_the_user_says(self):
+        palette = self.show_pattern("halftone")
+        app = self.start()
+        question = self.desktop_capture(app)
+        self.session.screenshot("capture-desktop-question")
+        captured = self.capture_file.read_bytes()
+        self.assert_desktop_file(captured, palette)
+        self.answer(question, IDYES)
+        second = self.dialog(app, SAVE_CAPTION)
+        self.assert_message(second, SAVE_CAPTION, SAVE_QUESTION)
+        self.answer(second, IDYES)
+        saved = self.session.workdir / "desktop.bmp"
+        self.save_as(app, saved, shot="capture-desktop-save-dialog")
+        self.assertEqual(saved.read_bytes(), captured)
+        self.assertFalse(self.drive_d_file.exists())
+
+    def test_desktop_capture_no_writes_the_file_on_drive_d(self):
+        palette = self.show_pattern("halftone")
+        app = self.start()
+        question = self.desktop_capture(app)
+        self.answer(question, IDNO)
+        harness.wait_until(self.drive_d_file.exists, timeout=5, what="D:\\" + CAPTURE_NAME)
+        time.sleep(0.3)
+        self.assertEqual(self.drive_d_file.read_bytes(), self.capture_file.read_bytes())
+        self.assert_desktop_file(self.drive_d_file.read_bytes(), palette)
+        self.assertEqual([d for d in app.dialogs() if d["window"]["visible"]], [])
+
+    def test_desktop_capture_cancel_only_leaves_the_capture_file(self):
+        palette = self.show_pattern("halftone")
+        app = self.start()
+        question = self.desktop_capture(app)
+        self.answer(question, IDCANCEL)
+        time.sleep(0.5)
+        self.assertEqual([d for d in app.dialogs() if d["window"]["visible"]], [])
+        self.assertFalse(self.drive_d_file.exists())
+        self.assert_desktop_file(self.capture_file.read_bytes(), palette)
+
+    def test_desktop_capture_no_without_a_drive_d_shows_the_error(self):
+        d_link = self.session.prefix / "dosdevices" / "d:"
+        d_link.unlink()
+        self.addCleanup(d_link.symlink_to, self.session.d_drive)
+        app = self.start()
+        question = self.desktop_capture(app)
+        self.answer(question, IDNO)
+        error = self.dialog(app, "Kelvorav21")
+        self.session.screenshot("capture-no-drive-d")
+        # The error display ends the message with a full stop.
+        self.assert_message(error, "Kelvorav21", "Cannot create file D:\\" + CAPTURE_NAME + ".")
+        self.assertTrue(self.capture_file.exists(), "the capture file stays as written")
+        self.answer(error, IDOK)
+        self.assertTrue(app.running())
+
+
+if __name__ == "__main__":
+    import unittest
+    unittest.main()
