@@ -85,8 +85,8 @@ void PrintMemory(const char* when) {
   PROCESS_MEMORY_COUNTERS_EX pmc{};
   pmc.cb = sizeof pmc;
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  std::printf("%s_peak_working_set_kb %zu\n", when, pmc.PeakWorkingSetSize / 1024);
-  std::printf("%s_working_set_kb %zu\n", when, pmc.WorkingSetSize / 1024);
+  std::printf("%s_peak_working_set_kb %zu\n", when, static_cast<size_t>(pmc.PeakWorkingSetSize / 1024));
+  std::printf("%s_working_set_kb %zu\n", when, static_cast<size_t>(pmc.WorkingSetSize / 1024));
   if (pause_at_readings) {
     std::printf("pause %s\n", when);
     std::fflush(stdout);
