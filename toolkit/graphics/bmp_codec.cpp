@@ -448,8 +448,11 @@ BmpImage DecodeBmp(std::span<const uint8_t> bytes) {
   return image;
 }
 
-std::vector<uint8_t> EncodeBmp(const BmpImage& image) {
-  if (image.Empty()) return {};
+namespace {
+
+// The file's bytes before the pixels, after the layout checks; with
+// `pixels_held`, the image's pixel buffer must also have the picture's size.
+std::vector<uint8_t> Headers(const BmpImage& image, bool pixels_held) {
   const uint16_t bits = image.bits_per_pixel;
   if (image.width < 0 || image.height < 0) {
     throw std::invalid_argument("EncodeBmp: negative size");
@@ -463,7 +466,7 @@ std::vector<uint8_t> EncodeBmp(const BmpImage& image) {
   }
   const uint64_t stride = RowBytes(image.width, bits);
   const uint64_t pixel_bytes = stride * static_cast<uint64_t>(image.height);
-  if (image.pixels.size() != pixel_bytes) {
+  if (pixels_held && image.pixels.size() != pixel_bytes) {
     throw std::invalid_argument("EncodeBmp: pixel buffer size does not match the picture");
   }
   const uint64_t offset = kFileHeaderSize + kInfoHeaderSize + 4 * image.palette.size();
@@ -473,7 +476,7 @@ std::vector<uint8_t> EncodeBmp(const BmpImage& image) {
   }
 
   std::vector<uint8_t> out;
-  out.reserve(static_cast<size_t>(file_size));
+  out.reserve(static_cast<size_t>(pixels_held ? file_size : offset));
   out.push_back('B');
   out.push_back('M');
   PutU32(out, static_cast<uint32_t>(file_size));
@@ -499,8 +502,21 @@ std::vector<uint8_t> EncodeBmp(const BmpImage& image) {
     out.push_back(q.red);
     out.push_back(0);
   }
+  return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBmp(const BmpImage& image) {
+  if (image.Empty()) return {};
+  std::vector<uint8_t> out = Headers(image, true);
   out.insert(out.end(), image.pixels.begin(), image.pixels.end());
   return out;
+}
+
+std::vector<uint8_t> EncodeBmpHeaders(const BmpImage& image) {
+  if (image.Empty()) return {};
+  return Headers(image, false);
 }
 
 std::vector<uint32_t> ToArgb(const BmpImage& image) {

@@ -84,6 +84,13 @@ BmpImage DecodeBmp(std::span<const uint8_t> file);
 // no palette or more entries than its depth allows, palette over 256 entries).
 std::vector<uint8_t> EncodeBmp(const BmpImage& image);
 
+// The bytes EncodeBmp writes before the pixels (file header, info header and
+// colour table) for the picture's size, depth and palette; its pixel buffer
+// is not looked at, so a caller can read the pixels straight into the file
+// after these bytes (RowStride × height of them). The same checks as
+// EncodeBmp but the pixel buffer's; the empty picture gives 0 bytes.
+std::vector<uint8_t> EncodeBmpHeaders(const BmpImage& image);
+
 // The picture's colours as 0xAARRGGBB values (bytes B, G, R, A in memory),
 // top row first, width × height of them. Alpha is 255 unless has_alpha.
 std::vector<uint32_t> ToArgb(const BmpImage& image);

@@ -209,37 +209,46 @@ void TBitmap::Draw(HDC dc, const RECT& dest) const {
   SetStretchBltMode(dc, old_mode);
 }
 
-BmpImage TBitmap::ToImage() const {
-  BmpImage image;
-  if (!handle_ || Empty()) return image;
+BmpImage TBitmap::Shape() const {
+  BmpImage shape;
   const int bits = Bits();
-  image.width = width_;
-  image.height = height_;
-  image.bits_per_pixel = static_cast<uint16_t>(bits == 15 ? 16 : bits);
+  shape.width = width_;
+  shape.height = height_;
+  shape.bits_per_pixel = static_cast<uint16_t>(bits == 15 ? 16 : bits);
+  if (shape.bits_per_pixel > 8) shape.palette = PaletteEntries(palette_.get());
+  return shape;
+}
+
+void TBitmap::ReadPixels(BmpImage& shape, uint8_t* pixels) const {
   DibInfo info{};
   info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = width_;
-  info.header.biHeight = height_;
+  info.header.biWidth = shape.width;
+  info.header.biHeight = shape.height;
   info.header.biPlanes = 1;
-  info.header.biBitCount = image.bits_per_pixel;
+  info.header.biBitCount = shape.bits_per_pixel;
   info.header.biCompression = BI_RGB;
-  image.pixels.resize(kelvora_image::RowStride(width_, image.bits_per_pixel) * static_cast<size_t>(height_));
   unique_hdc dc(CreateCompatibleDC(nullptr));
   HGDIOBJ old_palette = nullptr;
   if (palette_) old_palette = SelectPalette(dc.get(), palette_.get(), FALSE);
   // The canvas may hold the bitmap; GetDIBits wants it selected nowhere.
   ReleaseCanvas();
-  const int rows = GetDIBits(dc.get(), handle_.get(), 0, static_cast<UINT>(height_), image.pixels.data(),
+  const int rows = GetDIBits(dc.get(), handle_.get(), 0, static_cast<UINT>(shape.height), pixels,
                              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
   if (old_palette) SelectPalette(dc.get(), static_cast<HPALETTE>(old_palette), FALSE);
-  if (rows != height_) throw EInvalidGraphic(kBitmapInvalid);
-  if (image.bits_per_pixel <= 8) {
-    const size_t n = size_t{1} << image.bits_per_pixel;
+  if (rows != shape.height) throw EInvalidGraphic(kBitmapInvalid);
+  if (shape.bits_per_pixel <= 8) {
+    const size_t n = size_t{1} << shape.bits_per_pixel;
+    shape.palette.clear();
     for (size_t i = 0; i < n; ++i)
-      image.palette.push_back({info.colors[i].rgbBlue, info.colors[i].rgbGreen, info.colors[i].rgbRed, 0});
-  } else {
-    image.palette = PaletteEntries(palette_.get());
+      shape.palette.push_back({info.colors[i].rgbBlue, info.colors[i].rgbGreen, info.colors[i].rgbRed, 0});
   }
+}
+
+BmpImage TBitmap::ToImage() const {
+  if (!handle_ || Empty()) return {};
+  BmpImage image = Shape();
+  image.pixels.resize(kelvora_image::RowStride(image.width, image.bits_per_pixel) * static_cast<size_t>(image.height));
+  ReadPixels(image, image.pixels.data());
   return image;
 }
 
@@ -288,7 +297,19 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> data) {
 }
 
 std::vector<uint8_t> TBitmap::SaveToBytes() const {
-  return kelvora_image::EncodeBmp(ToImage());
+  if (!handle_ || Empty()) return {};
+  // The pixels are read straight into the file after its headers: a screen
+  // capture is written without a second full-size copy of it. The headers'
+  // size is known first (an indexed picture always gets its full table).
+  BmpImage shape = Shape();
+  const size_t table = shape.bits_per_pixel <= 8 ? size_t{1} << shape.bits_per_pixel : shape.palette.size();
+  const size_t offset = 54 + 4 * table;
+  std::vector<uint8_t> file(offset + kelvora_image::RowStride(shape.width, shape.bits_per_pixel) *
+                                         static_cast<size_t>(shape.height));
+  ReadPixels(shape, file.data() + offset);
+  const std::vector<uint8_t> headers = kelvora_image::EncodeBmpHeaders(shape);
+  std::copy(headers.begin(), headers.end(), file.begin());
+  return file;
 }
 
 // ---- TJPEGImage ----

@@ -74,6 +74,12 @@ class TBitmap : public TGraphic {
 
  private:
   void ReleaseCanvas() const;
+  // The picture's size and depth, and for a deeper picture its palette as
+  // the additional table.
+  kelvora_image::BmpImage Shape() const;
+  // Reads the pixels as a bottom-up BI_RGB DIB of `shape`'s depth into
+  // `pixels` (RowStride × height bytes), and an indexed picture's table.
+  void ReadPixels(kelvora_image::BmpImage& shape, uint8_t* pixels) const;
   void CreateStorage(int bits);
   int Bits() const;
 
