@@ -28,6 +28,11 @@ void TNewform::GetSelRect(RECT& rect) const {
 }
 
 void TNewform::DoShow() {
+  // The tray menu that chose the command has only just closed, and the
+  // windows beneath it repaint in their own time: without this pause (the
+  // one the capture itself waits after the selector) the still picture
+  // keeps the menu.
+  Sleep(100);
   still_ = std::make_unique<TBitmap>();
   still_->SetWidth(Width());
   still_->SetHeight(Height());

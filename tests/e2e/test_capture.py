@@ -93,16 +93,18 @@ class CaptureTest(harness.KelvoraTestCase):
         return app
 
     def choose(self, item):
+        """Chooses the tray menu item; answers the menu's rectangle."""
         icon = harness.wait_until(lambda: self.session.tray_icons(TRAY_TIP), timeout=10,
                                   what="the tray icon")[-1]
         self.session.click_tray_icon(icon, button=3)
-        harness.wait_until(lambda: any(m["items"] for m in self.session.menus()), timeout=5,
-                           what="the tray menu")
+        menu = harness.wait_until(lambda: next((m for m in self.session.menus() if m["items"]), None),
+                                  timeout=5, what="the tray menu")
         self.session.click_menu_item(item)
+        return menu["rect"]
 
     def drag(self, start, end, shot=None):
         """Presses at start, moves to end in steps and releases there; with
-        shot, takes a screenshot while the button is still down."""
+        shot, answers a screenshot taken while the button is still down."""
         self.session.move(*start)
         time.sleep(0.2)
         self.session.xdotool("mousedown", 1)
@@ -112,9 +114,9 @@ class CaptureTest(harness.KelvoraTestCase):
                               start[1] + (end[1] - start[1]) * step // 10)
             time.sleep(0.03)
         time.sleep(0.3)
-        if shot:
-            self.session.screenshot(shot)
+        screen = self.session.screen(shot) if shot else None
         self.session.xdotool("mouseup", 1)
+        return screen
 
     def dialog(self, app, caption):
         return harness.wait_until(
@@ -196,12 +198,32 @@ class CaptureTest(harness.KelvoraTestCase):
     def test_region_capture_writes_the_dragged_pixels_and_saves_a_copy(self):
         palette = self.show_pattern("pixels")
         app = self.start()
-        self.choose("抓区域图")
+        before = self.session.screen("capture-before-menu")
+        menu = self.choose("抓区域图")
         selector = app.wait_window("TNewform", visible=True)
         self.assertEqual((selector["rect"]["left"], selector["rect"]["top"]), (0, 0))
         self.assertEqual((selector["rect"]["width"], selector["rect"]["height"]), self.session.size)
         time.sleep(0.3)
-        self.drag((100, 80), (261, 203), shot="capture-selector-drag")
+        during = self.drag((100, 80), (261, 203), shot="capture-selector-drag")
+        # The rubber band: the outline of the dragged rectangle inverted over
+        # the still picture of the pattern, and nothing inside it changed.
+        def shown(x, y):
+            return during.getpixel((x, y))
+
+        def inverted(x, y):
+            return tuple(255 - c for c in pixel_colour(x - PATTERN[0], y - PATTERN[1]))
+        for x in (100, 180, 260):
+            self.assertEqual(shown(x, 80), inverted(x, 80))
+            self.assertEqual(shown(x, 202), inverted(x, 202))
+        for y in (81, 150, 201):
+            self.assertEqual(shown(100, y), inverted(100, y))
+            self.assertEqual(shown(260, y), inverted(260, y))
+        for point in ((101, 81), (180, 150), (259, 201), (261, 150), (180, 203)):
+            self.assertEqual(shown(*point), pixel_colour(point[0] - PATTERN[0], point[1] - PATTERN[1]))
+        # The still picture is the screen without the menu that was just chosen.
+        box = (menu["left"], menu["top"], menu["right"], menu["bottom"])
+        self.assertTrue(during.crop(box).tobytes() == before.crop(box).tobytes(),
+                        "the closed tray menu shows in the selector's still picture")
         question = self.dialog(app, SAVE_CAPTION)
         self.session.screenshot("capture-save-question")
         self.assert_message(question, SAVE_CAPTION, SAVE_QUESTION)
