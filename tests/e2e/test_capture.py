@@ -124,30 +124,54 @@ class CaptureTest(harness.KelvoraTestCase):
             timeout=10, what=f"the dialog {caption!r}")
 
     def answer(self, dialog, control_id):
-        control = next(c for c in dialog["controls"] if c["id"] == control_id and c["visible"])
-        self.session.click_rect(control["rect"])
-        harness.wait_until(lambda: not any(d["window"]["hwnd"] == dialog["window"]["hwnd"]
-                                           for d in self.session.probe("dialog", dialog["window"]["pid"],
-                                                                       check=False)),
-                           timeout=10, what=f"the dialog {dialog['caption']!r} to close")
+        """Clicks the dialog's button with that id, once it is there."""
+        hwnd, pid = dialog["window"]["hwnd"], dialog["window"]["pid"]
+
+        def showing():
+            return [d for d in self.session.probe("dialog", pid, check=False) if d["window"]["hwnd"] == hwnd]
+
+        def button():
+            return next((c for d in showing() for c in d["controls"] if c["id"] == control_id and c["visible"]),
+                        None)
+        self.session.click_rect(harness.wait_until(button, timeout=10, what=f"button {control_id}")["rect"])
+        harness.wait_until(lambda: not showing(), timeout=10,
+                           what=f"the dialog {dialog['caption']!r} to close")
 
     def save_as(self, app, path, shot=None):
         """Waits for the save dialog, types the path into it and confirms."""
-        dialog = harness.wait_until(
-            lambda: next((d for d in app.dialogs() if d["window"]["visible"]
-                          and d["caption"] not in (SAVE_CAPTION, DESKTOP_CAPTION)), None),
-            timeout=10, what="the save dialog")
-        time.sleep(0.5)
+        def save_dialog():
+            return next((d for d in app.dialogs() if d["window"]["visible"]
+                         and d["caption"] not in (SAVE_CAPTION, DESKTOP_CAPTION)), None)
+
+        # The dialog may still move once its preview pane has widened it:
+        # wait until it stays put.
+        previous = harness.wait_until(save_dialog, timeout=10, what="the save dialog")
+
+        def settled():
+            nonlocal previous
+            time.sleep(0.3)
+            current = save_dialog()
+            stable = current and current["window"]["rect"] == previous["window"]["rect"]
+            previous = current or previous
+            return current if stable else None
+        dialog = harness.wait_until(settled, timeout=10, what="the save dialog to settle")
         if shot:
             self.session.screenshot(shot)
-        # The file name box (the standard dialog's edit 1148), as a user
-        # clicks into it before typing.
-        name_box = next(c for c in dialog["controls"] if c["class"] == "Edit" and c["id"] == 1148)
-        self.session.click_rect(name_box["rect"])
-        self.session.key("ctrl+a")
-        self.session.type_text(windows_path(path))
-        self.session.key("Return")
-        harness.wait_until(lambda: path.exists(), timeout=10, what=f"{path} to be written")
+        typed = windows_path(path)
+        # Into the file name box (the standard dialog's edit 1148), as a user
+        # clicks into it before typing. The dialog may not take the first
+        # keys while it is still becoming the active window: then the user
+        # types again.
+        for _ in range(3):
+            name_box = next(c for c in save_dialog()["controls"] if c["class"] == "Edit" and c["id"] == 1148)
+            self.session.click_rect(name_box["rect"])
+            time.sleep(0.3)
+            self.session.key("ctrl+a")
+            self.session.type_text(typed)
+            self.session.key("Return")
+            if harness.eventually(path.exists, timeout=5):
+                break
+        self.assertTrue(path.exists(), f"{path} written")
         harness.wait_until(lambda: not any(d["window"]["hwnd"] == dialog["window"]["hwnd"] for d in app.dialogs()),
                            timeout=10, what="the save dialog to close")
 

@@ -4,10 +4,13 @@ must see the same size, depth, colour table and pixels that were drawn.
 tests/win/write_samples.exe writes each form a capture takes (8 bits with
 the 256-entry halftone table; 16 bits 5-5-5, 24 and 32 bits with the table
 as the additional colour table) through the program's own bitmap and BMP
-code, and beside each the colours it drew.
+code, and beside each the colours it drew. On X screens of 8 bits (a
+palette display) and 16 bits it also runs the two captures themselves.
 """
 
+import os
 import re
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -122,6 +125,87 @@ class CaptureFilesTest(unittest.TestCase):
                         self.assertEqual(len(image.getpalette()), 3 * table)
                     rgb = image.convert("RGB").tobytes()
                 self.assert_pixels(rgb, drawn, bits, "PIL")
+
+
+def start_xvfb(depth, size=harness.DEFAULT_SIZE):
+    """An Xvfb of that depth on a display it picks itself; (Popen, ':N')."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+                             "-screen", "0", f"{size[0]}x{size[1]}x{depth}"],
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as numbers:
+        number = numbers.readline().strip()
+    if not number:
+        xvfb.kill()
+        xvfb.wait()
+        raise harness.HarnessError("Xvfb did not start")
+    return xvfb, f":{number}"
+
+
+class CaptureOnOtherDisplaysTest(unittest.TestCase):
+    """The captures on a 256-colour palette screen and on a 16-bit screen,
+    each in a prefix and X server of its own."""
+
+    def capture_on(self, depth):
+        session = harness.session()
+        helper = session.probe_exe.parent.parent / "win" / "write_samples.exe"
+        work = Path(tempfile.mkdtemp(prefix=f"kelvora-depth{depth}-"))
+        self.addCleanup(shutil.rmtree, work, True)
+        xvfb, display = start_xvfb(depth)
+
+        def stop_xvfb():
+            xvfb.terminate()
+            xvfb.wait()
+        self.addCleanup(stop_xvfb)
+        prefix = work / "prefix"
+        shutil.copytree(harness.prefix_template(session.arch), prefix, symlinks=True)
+        env = harness._base_env(prefix, display)
+        self.addCleanup(subprocess.run, ["wineserver", "-k"], env=env, check=False)
+        out = work / "out"
+        out.mkdir()
+        done = subprocess.run([session.loader, str(helper), "capture"], env=env, cwd=out,
+                              capture_output=True, timeout=120, check=False)
+        self.assertEqual(done.returncode, 0, done.stderr.decode(errors="replace"))
+        info = dict(zip(*[iter((out / "capture.txt").read_text().split())] * 2))
+        return out, info
+
+    @staticmethod
+    def table(data):
+        count = int.from_bytes(data[46:50], "little")
+        return bytes(b for at in range(54, 54 + 4 * count, 4) for b in (data[at + 2], data[at + 1], data[at]))
+
+    def check_region(self, out, bits, table_file):
+        from PIL import Image
+        data = (out / "region.bmp").read_bytes()
+        self.assertEqual(int.from_bytes(data[28:30], "little"), bits)
+        self.assertEqual(self.table(data), (out / table_file).read_bytes())
+        with Image.open(out / "region.bmp") as image:
+            self.assertEqual(image.tile[0][3][0], PIL_RAWMODES[bits])
+            got = image.convert("RGB").tobytes()
+        shown = (out / "region.rgb").read_bytes()
+        if bits == 16:
+            got, shown = bytes(v >> 3 for v in got), bytes(v >> 3 for v in shown)
+        wrong = sum(1 for i in range(0, len(shown), 3) if got[i:i + 3] != shown[i:i + 3])
+        self.assertEqual(wrong, 0, "pixels of the region differ from the window captured")
+
+    def check_desktop(self, out):
+        data = (out / "desktop.bmp").read_bytes()
+        self.assertEqual(int.from_bytes(data[28:30], "little"), 8)
+        self.assertEqual(int.from_bytes(data[46:50], "little"), 256)
+        self.assertEqual(self.table(data), (out / "halftone.rgb").read_bytes())
+
+    def test_palette_display_region_capture_takes_the_system_palette(self):
+        out, info = self.capture_on(8)
+        self.assertEqual(info, {"screen_bits": "8", "palette_display": "1"})
+        self.check_region(out, 8, "syspal.rgb")
+        self.check_desktop(out)
+
+    def test_sixteen_bit_display_region_capture_is_5_5_5_with_the_halftone_table(self):
+        out, info = self.capture_on(16)
+        self.assertEqual(info, {"screen_bits": "16", "palette_display": "0"})
+        self.check_region(out, 16, "halftone.rgb")
+        self.check_desktop(out)
 
 
 if __name__ == "__main__":

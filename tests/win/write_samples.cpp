@@ -13,13 +13,24 @@
 // first), worked out from the drawing formula, not read back, and
 // samples.txt with a line "name width height bits table_entries" for each.
 //
-//   write_samples [folder]       (default: the current directory)
+// With "capture", it captures instead, as the two commands do, on whatever
+// display it runs on (the tests start 8-bit palette and 16-bit X screens for
+// it): a window showing colours the display holds exactly is captured as a
+// region dragged up and to the left (region.bmp, region.rgb the colours
+// shown), the whole screen as a desktop capture (desktop.bmp), and beside
+// them the system palette (syspal.rgb), the screen's halftone palette
+// (halftone.rgb) and capture.txt: "screen_bits N palette_display 0|1".
+//
+//   write_samples [folder]            (default: the current directory)
+//   write_samples capture [folder]
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "forms/capture/screen_capture.h"
+#include "tests/win/screen_pixels.h"
 #include "toolkit/app/application.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/file_stream.h"
@@ -85,10 +96,82 @@ void Write(const std::wstring& folder, const Sample& s, FILE* manifest) {
   std::fprintf(manifest, "%s %d %d %d %zu\n", s.name, kWidth, kHeight, s.bits, table.size());
 }
 
+std::vector<uint8_t> EntriesRgb(const PALETTEENTRY* entries, size_t count) {
+  std::vector<uint8_t> rgb;
+  for (size_t i = 0; i < count; ++i) rgb.insert(rgb.end(), {entries[i].peRed, entries[i].peGreen, entries[i].peBlue});
+  return rgb;
+}
+
+void Capture(const std::wstring& folder) {
+  HDC dc = GetDC(nullptr);
+  const int bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+  const bool palette_display = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(dc, SIZEPALETTE) == 256;
+  PALETTEENTRY system[256] = {};
+  GetSystemPaletteEntries(dc, 0, 256, system);
+  HPALETTE halftone = CreateHalftonePalette(dc);
+  PALETTEENTRY halftone_entries[256] = {};
+  const UINT halftone_count = GetPaletteEntries(halftone, 0, 256, halftone_entries);
+  DeleteObject(halftone);
+  ReleaseDC(nullptr, dc);
+
+  // Colours the display shows exactly: the twenty static colours of a
+  // palette display, 5 bits a channel on a 16-bit one.
+  std::vector<PALETTEENTRY> statics(system, system + 10);
+  statics.insert(statics.end(), system + 246, system + 256);
+  auto colour = [&](int x, int y) -> Rgb {
+    if (palette_display) {
+      const PALETTEENTRY& e = statics[(x / 4 + (y / 4) * 3) % statics.size()];
+      return MakeRgb(e.peRed, e.peGreen, e.peBlue);
+    }
+    const COLORREF c = Colour(bits <= 16 ? 16 : 32, x, y, {});
+    return MakeRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+  };
+  const RECT place{20, 20, 20 + kWidth, 20 + kHeight};
+  PatternWindow pattern(place, colour);
+  TBitmap region;
+  {
+    window_dc screen(nullptr);
+    CaptureScreenRect(screen.get(), RECT{place.right, place.bottom, place.left, place.top}, region);
+  }
+  // The region capture's table is the system palette as it is at the
+  // moment of capture; it is read again here, right after it.
+  dc = GetDC(nullptr);
+  GetSystemPaletteEntries(dc, 0, 256, system);
+  ReleaseDC(nullptr, dc);
+  region.SaveToFile(Join(folder, "region.bmp"));
+  std::vector<uint8_t> shown;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const Rgb c = colour(x, y);
+      shown.insert(shown.end(), {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
+    }
+  WriteWholeFile(Join(folder, "region.rgb"), shown);
+  TBitmap desktop;
+  {
+    window_dc screen(nullptr, window_dc::Area::Window);
+    CaptureDesktop(screen.get(), desktop);
+  }
+  desktop.SaveToFile(Join(folder, "desktop.bmp"));
+  WriteWholeFile(Join(folder, "syspal.rgb"), EntriesRgb(system, 256));
+  WriteWholeFile(Join(folder, "halftone.rgb"), EntriesRgb(halftone_entries, halftone_count));
+  const std::string info =
+      "screen_bits " + std::to_string(bits) + " palette_display " + (palette_display ? "1" : "0") + "\n";
+  WriteWholeFile(Join(folder, "capture.txt"), std::vector<uint8_t>(info.begin(), info.end()));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   ToolkitScope toolkit;
+  if (argc > 1 && std::wstring(argv[1]) == L"capture") {
+    try {
+      Capture(argc > 2 ? argv[2] : L".");
+    } catch (const Exception& e) {
+      std::fwprintf(stderr, L"write_samples: %ls\n", e.Message().c_str());
+      return 1;
+    }
+    return 0;
+  }
   const std::wstring folder = argc > 1 ? argv[1] : L".";
   try {
     FILE* manifest = _wfopen(Join(folder, "samples.txt").c_str(), L"w");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <limits>
 
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/file_stream.h"
@@ -241,7 +242,37 @@ void TBitmap::ReadPixels(BmpImage& shape, uint8_t* pixels) const {
     shape.palette.clear();
     for (size_t i = 0; i < n; ++i)
       shape.palette.push_back({info.colors[i].rgbBlue, info.colors[i].rgbGreen, info.colors[i].rgbRed, 0});
+    if (shape.bits_per_pixel == 8 && palette_) IndexIntoPalette(shape, pixels);
   }
+}
+
+void TBitmap::IndexIntoPalette(BmpImage& shape, uint8_t* pixels) const {
+  // Wine keeps a colour table of its own in a device-dependent bitmap and
+  // reads it out whatever palette the DC has: on a palette display the
+  // region capture's pixels then index that table, not the system palette
+  // the picture carries. Each colour is moved to its index in the palette.
+  std::vector<RgbQuad> table = PaletteEntries(palette_.get());
+  if (table.empty() || table.size() > 256) return;
+  table.resize(256);
+  if (table == shape.palette) return;
+  uint8_t map[256];
+  for (size_t i = 0; i < 256; ++i) {
+    const RgbQuad& c = shape.palette[i];
+    size_t best = 0;
+    int best_distance = std::numeric_limits<int>::max();
+    for (size_t k = 0; k < table.size() && best_distance > 0; ++k) {
+      const int dr = c.red - table[k].red, dg = c.green - table[k].green, db = c.blue - table[k].blue;
+      const int distance = dr * dr + dg * dg + db * db;
+      if (distance < best_distance) {
+        best = k;
+        best_distance = distance;
+      }
+    }
+    map[i] = static_cast<uint8_t>(best);
+  }
+  const size_t bytes = kelvora_image::RowStride(shape.width, 8) * static_cast<size_t>(shape.height);
+  for (size_t i = 0; i < bytes; ++i) pixels[i] = map[pixels[i]];
+  shape.palette = table;
 }
 
 BmpImage TBitmap::ToImage() const {

@@ -80,6 +80,9 @@ class TBitmap : public TGraphic {
   // Reads the pixels as a bottom-up BI_RGB DIB of `shape`'s depth into
   // `pixels` (RowStride × height bytes), and an indexed picture's table.
   void ReadPixels(kelvora_image::BmpImage& shape, uint8_t* pixels) const;
+  // An 8-bit picture with a palette is written with that palette as its
+  // table, its pixels indexing it.
+  void IndexIntoPalette(kelvora_image::BmpImage& shape, uint8_t* pixels) const;
   void CreateStorage(int bits);
   int Bits() const;
 
