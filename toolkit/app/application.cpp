@@ -23,11 +23,11 @@ TApplication::TApplication() : TComponent(nullptr) {
   EnsureWindowClass({kApplicationClass, 0, icon_, nullptr});
   // Zero-sized in the middle of the screen: shown, it is only a taskbar
   // button; the message boxes it owns centre themselves on it.
-  WindowCreateSpec spec{kApplicationClass};
-  spec.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
-  spec.x = GetSystemMetrics(SM_CXSCREEN) / 2;
-  spec.y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = CreateTargetWindow(this, spec);
+  WindowCreateParams params{kApplicationClass};
+  params.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  params.x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  params.y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  handle_ = CreateTargetWindow(this, params);
   hints_ = std::make_unique<HintController>();
 }
 

@@ -6,10 +6,10 @@ constexpr wchar_t kUtilityClass[] = L"TPUtilWindow";
 
 UtilityWindow::UtilityWindow(Procedure proc) : proc_(std::move(proc)) {
   EnsureWindowClass({kUtilityClass});
-  WindowCreateSpec spec{kUtilityClass};
-  spec.style = WS_POPUP;
-  spec.ex_style = WS_EX_TOOLWINDOW;
-  wnd_ = CreateTargetWindow(this, spec);
+  WindowCreateParams params{kUtilityClass};
+  params.style = WS_POPUP;
+  params.ex_style = WS_EX_TOOLWINDOW;
+  wnd_ = CreateTargetWindow(this, params);
 }
 
 UtilityWindow::~UtilityWindow() {

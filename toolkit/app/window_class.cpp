@@ -13,25 +13,25 @@ std::set<std::wstring>& RegisteredClasses() {
 }
 }  // namespace
 
-void EnsureWindowClass(const WindowClassSpec& spec) {
-  if (RegisteredClasses().count(spec.name)) return;
+void EnsureWindowClass(const WindowClassParams& params) {
+  if (RegisteredClasses().count(params.name)) return;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.style = spec.style;
+  wc.style = params.style;
   wc.lpfnWndProc = WindowTrampoline;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hIcon = spec.icon;
-  wc.hCursor = spec.cursor ? spec.cursor : LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = spec.name;
+  wc.hIcon = params.icon;
+  wc.hCursor = params.cursor ? params.cursor : LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = params.name;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw EOutOfResources(L"Cannot register window class " + std::wstring(spec.name));
+    throw EOutOfResources(L"Cannot register window class " + std::wstring(params.name));
   }
-  RegisteredClasses().insert(spec.name);
+  RegisteredClasses().insert(params.name);
 }
 
-HWND CreateTargetWindow(MessageTarget* target, const WindowCreateSpec& spec) {
-  HWND wnd = CreateWindowExW(spec.ex_style, spec.class_name, spec.caption, spec.style, spec.x, spec.y,
-                             spec.width, spec.height, spec.parent, nullptr, GetModuleHandleW(nullptr), target);
+HWND CreateTargetWindow(MessageTarget* target, const WindowCreateParams& params) {
+  HWND wnd = CreateWindowExW(params.ex_style, params.class_name, params.caption, params.style, params.x, params.y,
+                             params.width, params.height, params.parent, nullptr, GetModuleHandleW(nullptr), target);
   if (!wnd) throw EOutOfResources(L"Error creating window");
   return wnd;
 }

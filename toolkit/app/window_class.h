@@ -14,7 +14,7 @@ class MessageTarget {
   virtual void WindowDestroyed() noexcept {}
 };
 
-struct WindowClassSpec {
+struct WindowClassParams {
   const wchar_t* name;
   UINT style = 0;
   HICON icon = nullptr;
@@ -22,9 +22,9 @@ struct WindowClassSpec {
 };
 
 // Registers the class once per process (later calls do nothing).
-void EnsureWindowClass(const WindowClassSpec& spec);
+void EnsureWindowClass(const WindowClassParams& params);
 
-struct WindowCreateSpec {
+struct WindowCreateParams {
   const wchar_t* class_name;
   const wchar_t* caption = L"";
   DWORD style = 0;
@@ -35,7 +35,7 @@ struct WindowCreateSpec {
 
 // Creates a window whose messages reach `target`; throws EOutOfResources when
 // the system refuses.
-HWND CreateTargetWindow(MessageTarget* target, const WindowCreateSpec& spec);
+HWND CreateTargetWindow(MessageTarget* target, const WindowCreateParams& params);
 
 // Detaches a target from its window before the object goes, so the messages
 // of the window's destruction no longer reach a half-destroyed object.

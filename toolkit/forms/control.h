@@ -172,8 +172,8 @@ class TWinControl : public TControl, protected MessageTarget {
 
  protected:
   struct CreateParamsData {
-    WindowClassSpec window_class{L"TWinControl", CS_DBLCLKS};
-    WindowCreateSpec window{L"TWinControl"};
+    WindowClassParams window_class{L"TWinControl", CS_DBLCLKS};
+    WindowCreateParams window{L"TWinControl"};
   };
   virtual void CreateParams(CreateParamsData& params);
   virtual void CreateHandle();
