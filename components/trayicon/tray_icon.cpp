@@ -28,6 +28,16 @@ TShiftState ButtonShift(TrayButton b) {
   }
 }
 
+// A program running with raised rights hears the shell's broadcast only
+// once it lets that message in. The call exists from Windows 7 on; older
+// systems deliver the message anyway.
+void AllowShellMessage(HWND wnd, UINT msg) {
+  using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  const auto filter = reinterpret_cast<Filter>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  if (filter) filter(wnd, msg, MSGFLT_ALLOW, nullptr);
+}
+
 unique_hicon ApplicationIconCopy() {
   return unique_hicon(CopyIcon(Application->Icon()));
 }
@@ -52,7 +62,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
   // The shell announces a re-created taskbar with this message; the icon is
   // then added again, or it would be gone for the rest of the run.
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
-  ChangeWindowMessageFilterEx(window_->Handle(), taskbar_created_, MSGFLT_ALLOW, nullptr);
+  AllowShellMessage(window_->Handle(), taskbar_created_);
 
   data_.cbSize = NOTIFYICONDATAW_V2_SIZE;
   data_.hWnd = window_->Handle();
