@@ -123,12 +123,12 @@ def wine_version():
                           capture_output=True, text=True, check=True).stdout.strip()
 
 
-def free_display(size=DEFAULT_SIZE):
+def free_display(size=DEFAULT_SIZE, depth=24):
     """Starts Xvfb on a display number it picks itself; returns (Popen, ':N')."""
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-         "-screen", "0", f"{size[0]}x{size[1]}x24"],
+         "-screen", "0", f"{size[0]}x{size[1]}x{depth}"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as numbers:

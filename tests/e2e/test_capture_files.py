@@ -8,7 +8,6 @@ code, and beside each the colours it drew. On X screens of 8 bits (a
 palette display) and 16 bits it also runs the two captures themselves.
 """
 
-import os
 import re
 import shutil
 import subprocess
@@ -127,22 +126,6 @@ class CaptureFilesTest(unittest.TestCase):
                 self.assert_pixels(rgb, drawn, bits, "PIL")
 
 
-def start_xvfb(depth, size=harness.DEFAULT_SIZE):
-    """An Xvfb of that depth on a display it picks itself; (Popen, ':N')."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-                             "-screen", "0", f"{size[0]}x{size[1]}x{depth}"],
-                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as numbers:
-        number = numbers.readline().strip()
-    if not number:
-        xvfb.kill()
-        xvfb.wait()
-        raise harness.HarnessError("Xvfb did not start")
-    return xvfb, f":{number}"
-
-
 class CaptureOnOtherDisplaysTest(unittest.TestCase):
     """The captures on a 256-colour palette screen and on a 16-bit screen,
     each in a prefix and X server of its own."""
@@ -152,7 +135,7 @@ class CaptureOnOtherDisplaysTest(unittest.TestCase):
         helper = session.probe_exe.parent.parent / "win" / "write_samples.exe"
         work = Path(tempfile.mkdtemp(prefix=f"kelvora-depth{depth}-"))
         self.addCleanup(shutil.rmtree, work, True)
-        xvfb, display = start_xvfb(depth)
+        xvfb, display = harness.free_display(depth=depth)
 
         def stop_xvfb():
             xvfb.terminate()
