@@ -122,6 +122,25 @@ TEST_F(PictureFiles, IconsLoadFromFilesAndResources) {
   EXPECT_THROW(picture.LoadFromFile(Write(L"bad.ico", {0, 0, 1, 0, 1, 0, 16, 16})), EInvalidGraphic);
 }
 
+TEST_F(PictureFiles, MetafilesLoadAndDamagedOnesRaiseThePictureError) {
+  // A 2 x 1 inch enhanced metafile with one rectangle.
+  const RECT frame{0, 0, 5080, 2540};
+  HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+  ASSERT_NE(recorder, nullptr);
+  Rectangle(recorder, 10, 10, 100, 50);
+  unique_henhmetafile emf(CloseEnhMetaFile(recorder));
+  std::vector<uint8_t> bytes(GetEnhMetaFileBits(emf.get(), 0, nullptr));
+  GetEnhMetaFileBits(emf.get(), static_cast<UINT>(bytes.size()), bytes.data());
+  TPicture picture;
+  picture.LoadFromFile(Write(L"drawing.EMF", bytes));
+  ASSERT_NE(dynamic_cast<TMetafile*>(picture.Graphic()), nullptr);
+  EXPECT_NEAR(picture.Width(), 192, 2);
+  EXPECT_NEAR(picture.Height(), 96, 2);
+  TPicture other;
+  EXPECT_THROW(other.LoadFromFile(Write(L"damaged.emf", {1, 2, 3, 4, 5, 6, 7, 8})), EInvalidGraphic);
+  EXPECT_EQ(other.Graphic(), nullptr);
+}
+
 TEST_F(PictureFiles, ReadingAMissingFileNamesIt) {
   TPicture picture;
   const std::wstring path = (dir / L"absent.bmp").wstring();

@@ -402,12 +402,8 @@ void TIcon::LoadFromBytes(std::span<const uint8_t> data) {
 
 // ---- TMetafile ----
 
-TMetafile::~TMetafile() {
-  if (emf_) DeleteEnhMetaFile(emf_);
-}
-
 void TMetafile::Draw(HDC dc, const RECT& dest) const {
-  if (emf_) PlayEnhMetaFile(dc, emf_, &dest);
+  if (emf_) PlayEnhMetaFile(dc, emf_.get(), &dest);
 }
 
 void TMetafile::LoadFromBytes(std::span<const uint8_t> data) {
@@ -433,10 +429,9 @@ void TMetafile::LoadFromBytes(std::span<const uint8_t> data) {
     if (!emf) emf = SetWinMetaFileBits(static_cast<UINT>(data.size()), data.data(), nullptr, nullptr);
   }
   if (!emf) throw invalid();
-  if (emf_) DeleteEnhMetaFile(emf_);
-  emf_ = emf;
+  emf_.reset(emf);
   ENHMETAHEADER header{};
-  GetEnhMetaFileHeader(emf_, sizeof(header), &header);
+  GetEnhMetaFileHeader(emf_.get(), sizeof(header), &header);
   // The frame is in 0.01 mm; the picture's size is at 96 dots per inch.
   width_ = MulDiv(header.rclFrame.right - header.rclFrame.left, 96, 2540);
   height_ = MulDiv(header.rclFrame.bottom - header.rclFrame.top, 96, 2540);

@@ -125,7 +125,6 @@ class TIcon : public TGraphic {
 
 class TMetafile : public TGraphic {
  public:
-  ~TMetafile() override;
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   void Draw(HDC dc, const RECT& dest) const override;
@@ -133,7 +132,7 @@ class TMetafile : public TGraphic {
   std::vector<uint8_t> SaveToBytes() const override { return bytes_; }
 
  private:
-  HENHMETAFILE emf_ = nullptr;
+  unique_henhmetafile emf_;
   int width_ = 0, height_ = 0;
   std::vector<uint8_t> bytes_;
 };
