@@ -21,6 +21,18 @@ struct DibInfo {
   RGBQUAD colors[256];
 };
 
+// A bottom-up BI_RGB header of that size and depth, its table still empty.
+DibInfo DibHeader(LONG width, LONG height, int bits) {
+  DibInfo info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = width;
+  info.header.biHeight = height;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(bits);
+  info.header.biCompression = BI_RGB;
+  return info;
+}
+
 // The screen's halftone palette, as the toolkit gives 8-bit pictures.
 unique_hpalette ScreenHalftonePalette() {
   window_dc screen(nullptr);
@@ -135,13 +147,7 @@ void TBitmap::CreateStorage(int bits) {
     window_dc screen(nullptr);
     handle_.reset(CreateCompatibleBitmap(screen.get(), width_, height_));
   } else {
-    DibInfo info{};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = width_;
-    info.header.biHeight = height_;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = static_cast<WORD>(bits);
-    info.header.biCompression = BI_RGB;
+    DibInfo info = DibHeader(width_, height_, bits);
     if (bits <= 8) {
       const std::vector<RgbQuad> table = PaletteEntries(palette_.get());
       const size_t n = std::min<size_t>(table.size(), size_t{1} << bits);
@@ -221,13 +227,7 @@ BmpImage TBitmap::Shape() const {
 }
 
 void TBitmap::ReadPixels(BmpImage& shape, uint8_t* pixels) const {
-  DibInfo info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = shape.width;
-  info.header.biHeight = shape.height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = shape.bits_per_pixel;
-  info.header.biCompression = BI_RGB;
+  DibInfo info = DibHeader(shape.width, shape.height, shape.bits_per_pixel);
   unique_hdc dc(CreateCompatibleDC(nullptr));
   HGDIOBJ old_palette = nullptr;
   if (palette_) old_palette = SelectPalette(dc.get(), palette_.get(), FALSE);
@@ -294,13 +294,7 @@ void TBitmap::FromImage(const BmpImage& image) {
     width_ = height_ = 0;
     return;
   }
-  DibInfo info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = image.width;
-  info.header.biHeight = image.height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = image.bits_per_pixel;
-  info.header.biCompression = BI_RGB;
+  DibInfo info = DibHeader(image.width, image.height, image.bits_per_pixel);
   const size_t n = std::min<size_t>(image.palette.size(), 256);
   if (image.bits_per_pixel <= 8) {
     for (size_t i = 0; i < n; ++i)
