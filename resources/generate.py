@@ -1,14 +1,15 @@
 #!/usr/bin/python3
-"""Draws Kelvora's icons, menu glyphs and banner picture and writes them beside this script.
+"""Draws Kelvora's icons, menu glyphs, banner picture and metafiles beside this script.
 
     /usr/bin/python3 resources/generate.py [--sheet PNG]
 
 The outputs are committed; the build only compiles kelvora.rc. Icons and bitmaps are
 packed by hand so that every byte of their layout is ours (32-bit BGRA plus AND mask, and
 an 8-bit copy for 256-colour displays); only the JPEG encoding goes through PIL
-(python3-pil, installed by scripts/setup-deps.sh). The output is deterministic.
+(python3-pil, installed by scripts/setup-deps.sh). The two vector pictures are placeable
+Windows metafiles written record by record. The output is deterministic.
 
-Every picture is drawn in a 16 x 16 unit square and rasterised at the wanted pixel size
+Every icon and glyph is drawn in a 16 x 16 unit square and rasterised at the wanted pixel size
 with 4 x 4 samples per pixel, so the 32 and 48 pixel application icons share the design
 of tray icon 0. Edges are kept on whole units where the 16 pixel picture must stay crisp.
 """
@@ -516,6 +517,133 @@ def draw_banner(path):
     small.save(path, "JPEG", quality=92, optimize=True, subsampling=0)
 
 
+# --- metafiles -----------------------------------------------------------------------
+
+
+class Wmf:
+    """A placeable Windows metafile drawn in its own units (x right, y down), whose frame is
+    `width` x `height` units at `inch` units per inch. Shapes are filled without outline:
+    the pen is a null pen for the whole picture, and each colour gets a solid brush."""
+
+    def __init__(self, width, height, inch):
+        self.width, self.height, self.inch = width, height, inch
+        self.records = []
+        self.table = []  # the playback's object table: True where a slot is taken
+        self.most_objects = 0
+        self.brush = None  # (slot, colour) of the selected brush
+        self._record(0x020B, "<hh", 0, 0)  # META_SETWINDOWORG: y, x
+        self._record(0x020C, "<hh", height, width)  # META_SETWINDOWEXT: y, x
+        self._record(0x0106, "<h", 2)  # META_SETPOLYFILLMODE: WINDING
+        pen = self._create(0x02FA, "<HhhI", 5, 0, 0, 0)  # META_CREATEPENINDIRECT: PS_NULL
+        self._record(0x012D, "<H", pen)  # META_SELECTOBJECT
+
+    def _record(self, function, layout, *values):
+        payload = struct.pack(layout, *values)
+        self.records.append(struct.pack("<IH", 3 + len(payload) // 2, function) + payload)
+
+    def _create(self, function, layout, *values):
+        """Records an object creation; playback puts it in the lowest free slot."""
+        self._record(function, layout, *values)
+        slot = self.table.index(False) if False in self.table else len(self.table)
+        if slot == len(self.table):
+            self.table.append(True)
+        self.table[slot] = True
+        self.most_objects = max(self.most_objects, len(self.table))
+        return slot
+
+    def _paint(self, colour):
+        if self.brush and self.brush[1] == colour:
+            return
+        r, g, b = colour
+        # META_CREATEBRUSHINDIRECT: BS_SOLID, COLORREF 0x00BBGGRR, no hatch.
+        slot = self._create(0x02FC, "<HIH", 0, r | g << 8 | b << 16, 0)
+        self._record(0x012D, "<H", slot)
+        if self.brush:
+            self._record(0x01F0, "<H", self.brush[0])  # META_DELETEOBJECT
+            self.table[self.brush[0]] = False
+        self.brush = (slot, colour)
+
+    def polygon(self, points, colour):
+        self._paint(colour)
+        coords = [v for x, y in points for v in (round(x), round(y))]
+        self._record(0x0324, "<h%dh" % len(coords), len(points), *coords)  # META_POLYGON
+
+    def ellipse(self, left, top, right, bottom, colour):
+        self._paint(colour)
+        # META_ELLIPSE takes its rectangle backwards: bottom, right, top, left.
+        self._record(0x0418, "<hhhh", *(round(v) for v in (bottom, right, top, left)))
+
+    def bytes(self):
+        self._record(0x0000, "")  # META_EOF
+        body = b"".join(self.records)
+        header = struct.pack("<HHHIHIH", 1, 9, 0x0300, (18 + len(body)) // 2, self.most_objects,
+                             max(len(r) for r in self.records) // 2, 0)
+        placeable = struct.pack("<IHhhhhHI", 0x9AC6CDD7, 0, 0, 0, self.width, self.height,
+                                self.inch, 0)
+        checksum = 0
+        for (word,) in struct.iter_unpack("<H", placeable):
+            checksum ^= word
+        return placeable + struct.pack("<H", checksum) + header + body
+
+
+def star_points(cx, cy, radius, aim):
+    """A five-pointed star's ten corners, its first point at angle `aim` (degrees, y down)."""
+    inner = radius * math.cos(math.radians(72)) / math.cos(math.radians(36))
+    return [polar(cx, cy, radius if i % 2 == 0 else inner, aim + 36 * i) for i in range(10)]
+
+
+def mix(a, b, t):
+    return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+def draw_done(path):
+    """The settings window's clip-art: a pale check mark on a round green badge, shaded in
+    green tones. 814 x 825 units at 1000 per inch, about 78 x 79 pixels on the screen."""
+    w = Wmf(814, 825, 1000)
+    cx, cy, r = 407, 406, 380
+    w.ellipse(cx - r + 18, cy - r + 26, cx + r + 18, cy + r + 26, (150, 190, 140))  # shadow
+    w.ellipse(cx - r, cy - r, cx + r, cy + r, (0, 72, 0))  # rim
+    w.ellipse(cx - r + 22, cy - r + 22, cx + r - 22, cy + r - 22, (120, 210, 100))
+    # The face lit from the upper left: discs ever smaller and lighter, drifting that way.
+    steps = 14
+    for i in range(steps):
+        t = i / (steps - 1)
+        rr = (r - 40) * (1 - 0.72 * t)
+        ox, oy = cx - 110 * t, cy - 120 * t
+        w.ellipse(ox - rr, oy - rr, ox + rr, oy + rr, mix((0, 110, 20), (96, 200, 80), t))
+    w.ellipse(cx - 230, cy - 310, cx + 150, cy - 130, (170, 232, 150))  # gloss
+    check = [(190, 432), (268, 354), (362, 448), (586, 214), (664, 292), (362, 604)]
+    w.polygon([(x + 20, y + 26) for x, y in check], (0, 70, 10))
+    w.polygon(check, (236, 255, 226))
+    with open(path, "wb") as f:
+        f.write(w.bytes())
+
+
+FLAG_RED = (191, 0, 0)
+FLAG_YELLOW = (255, 255, 128)
+
+
+def draw_farewell(path):
+    """The farewell window's flag: 4823 x 3532 units at 1440 per inch, about 321 x 235
+    pixels. The stars follow the published construction sheet on a grid of 30 x 20 units
+    over the whole field; the field is a little narrower than 3 : 2, so the grid's columns
+    are narrower than its rows are high, and the stars keep their shape at the mean of the
+    two. Each small star turns one point to the large star's centre."""
+    w = Wmf(4823, 3532, 1440)
+    sx, sy = 4823 / 30, 3532 / 20
+    s = math.sqrt(sx * sy)
+    # A little past the frame on every side, so no edge pixel is left unpainted.
+    w.polygon([(-8, -8), (4831, -8), (4831, 3540), (-8, 3540)], FLAG_RED)
+    big = (5 * sx, 5 * sy)
+    w.polygon(star_points(big[0], big[1], 3 * s, -90), FLAG_YELLOW)
+    for gx, gy in ((10, 2), (12, 4), (12, 7), (10, 9)):
+        x, y = gx * sx, gy * sy
+        aim = math.degrees(math.atan2(big[1] - y, big[0] - x))
+        w.polygon(star_points(x, y, s, aim), FLAG_YELLOW)
+    with open(path, "wb") as f:
+        f.write(w.bytes())
+
+
 # --- contact sheet --------------------------------------------------------------------
 
 
@@ -592,6 +720,10 @@ def main():
         outputs.append(name)
     draw_banner(os.path.join(HERE, "pictures", "banner.jpg"))
     outputs.append("pictures/banner.jpg")
+    draw_done(os.path.join(HERE, "pictures", "done.wmf"))
+    outputs.append("pictures/done.wmf")
+    draw_farewell(os.path.join(HERE, "pictures", "farewell.wmf"))
+    outputs.append("pictures/farewell.wmf")
 
     if args.sheet:
         contact_sheet(args.sheet, outputs)

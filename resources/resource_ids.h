@@ -24,4 +24,9 @@
 #define IDB_VIEWER_SAVE 140
 #define IDB_VIEWER_EXIT 141
 
+/* Vector pictures, placeable Windows metafiles stored as raw data: the settings
+   window's green clip-art and the farewell window's flag. */
+#define IDR_DONE_PICTURE 150
+#define IDR_FAREWELL_PICTURE 151
+
 #endif
