@@ -16,7 +16,9 @@ import errno
 import hashlib
 import json
 import os
+import select
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -54,9 +56,21 @@ FONT_REPLACEMENTS = {
 # A press, a pause and a release: the notification area misses an instant click.
 CLICK_HOLD = 0.2
 
+# No e2e test may run longer than this (a few long ones say otherwise); a
+# hung step then fails its test instead of the whole run.
+TEST_TIME_LIMIT = 120
+
 
 class HarnessError(RuntimeError):
     pass
+
+
+def readline(stream, timeout, what):
+    """One line from a pipe, or HarnessError when none comes in time."""
+    ready, _, _ = select.select([stream], [], [], timeout)
+    if not ready:
+        raise HarnessError(f"no answer from {what} within {timeout} s")
+    return stream.readline()
 
 
 def wait_until(condition, timeout=10.0, interval=0.05, what=None):
@@ -132,7 +146,7 @@ def free_display(size=DEFAULT_SIZE, depth=24):
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as numbers:
-        number = numbers.readline().strip()
+        number = readline(numbers, 30, "Xvfb").strip()
     if not number:
         xvfb.kill()
         xvfb.wait()
@@ -252,6 +266,16 @@ class App:
         return self.popen.wait(timeout=timeout)
 
     def end(self):
+        """Ends the program as a user would, by closing its main window, so
+        that it removes its tray icon; kills it only when that fails."""
+        if self.popen.poll() is None:
+            try:
+                main = next((w for w in self.windows() if w["class"] == "TForm1"), None)
+                if main:
+                    self.session.close(main["hwnd"])
+                    self.popen.wait(timeout=10)
+            except (HarnessError, subprocess.TimeoutExpired, OSError):
+                pass
         if self.popen.poll() is None:
             self.popen.kill()
         self.popen.wait()
@@ -309,7 +333,7 @@ class Session:
             self.hold = subprocess.Popen([self.loader, str(self.probe_exe), "hold"],
                                          env=self.env, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            self.hold.stdout.readline()
+            readline(self.hold.stdout, 30, "the probe holding the session")
             wait_until(self.taskbar, timeout=30, what="the taskbar")
             # Xvfb starts with the pointer in the middle of the screen, where
             # the intro window opens; hints and mouse-over handlers would run.
@@ -565,7 +589,14 @@ def stop_session():
 class KelvoraTestCase(unittest.TestCase):
     """A test in the run's session; every program it starts is ended after it."""
 
+    time_limit = TEST_TIME_LIMIT
+
     def setUp(self):
+        def out_of_time(signum, frame):
+            raise TimeoutError(f"{self.id()} ran longer than {self.time_limit} s")
+        signal.signal(signal.SIGALRM, out_of_time)
+        signal.alarm(self.time_limit)
+        self.addCleanup(signal.alarm, 0)
         self.session = session()
         # Each test starts with the pointer where no window of the program is.
         self.session.move(0, 0)

@@ -21,6 +21,9 @@ sys.path.insert(0, str(HERE))
 
 import harness  # noqa: E402  (after the path is set)
 
+sys.path.insert(0, str(HERE.parents[1] / "scripts"))
+import test_counts  # noqa: E402
+
 
 def parse_size(text):
     width, height = text.lower().split("x")
@@ -57,10 +60,16 @@ def main():
         session.keep = args.keep
         print(f"e2e: display {session.display}, prefix {session.prefix}", flush=True)
         result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
+    except BaseException:
+        test_counts.record("e2e", 0, 1)  # the session could not even start
+        raise
     finally:
         harness.stop_session()
     elapsed = time.monotonic() - started
 
+    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    skipped = len(result.skipped) + len(result.expectedFailures)
+    test_counts.record("e2e", result.testsRun - failed - skipped, failed, skipped)
     print(f"\ne2e summary: {result.testsRun} run, {len(result.failures)} failed, "
           f"{len(result.errors)} errors, {len(result.skipped)} skipped in {elapsed:.1f} s; "
           f"artifacts in {harness.ARTIFACTS}")

@@ -81,9 +81,21 @@ class CaptureTest(harness.KelvoraTestCase):
                 process.wait()
             process.stdout.close()
         self.addCleanup(end)
-        ready = json.loads(process.stdout.readline())
-        time.sleep(0.5)
-        return [tuple(entry) for entry in ready["palette"]]
+        ready = json.loads(harness.readline(process.stdout, 30, "the pattern window"))
+        palette = [tuple(entry) for entry in ready["palette"]]
+        expected = pixel_colour if mode == "pixels" else (lambda x, y: halftone_colour(palette, x, y))
+        self.wait_pattern_shown(expected, "the pattern window to paint")
+        return palette
+
+    def wait_pattern_shown(self, expected, what):
+        """Waits until the screen shows the pattern's picture at a few points
+        (a window that has not painted yet shows black here)."""
+        points = [(5, 5), (160, 120), (300, 230)]
+
+        def shown():
+            screen = self.session.screen("capture-pattern")
+            return all(screen.getpixel((PATTERN[0] + x, PATTERN[1] + y)) == expected(x, y) for x, y in points)
+        harness.wait_until(shown, timeout=10, interval=0.1, what=what)
 
     def start(self):
         app = self.start_kelvora()
@@ -227,7 +239,7 @@ class CaptureTest(harness.KelvoraTestCase):
         selector = app.wait_window("TNewform", visible=True)
         self.assertEqual((selector["rect"]["left"], selector["rect"]["top"]), (0, 0))
         self.assertEqual((selector["rect"]["width"], selector["rect"]["height"]), self.session.size)
-        time.sleep(0.3)
+        self.wait_pattern_shown(pixel_colour, "the selector's still picture")
         during = self.drag((100, 80), (261, 203), shot="capture-selector-drag")
         # The rubber band: the outline of the dragged rectangle inverted over
         # the still picture of the pattern, and nothing inside it changed.
@@ -267,7 +279,7 @@ class CaptureTest(harness.KelvoraTestCase):
         app = self.start()
         self.choose("抓区域图")
         app.wait_window("TNewform", visible=True)
-        time.sleep(0.3)
+        self.wait_pattern_shown(pixel_colour, "the selector's still picture")
         self.drag((300, 250), (120, 90))
         question = self.dialog(app, SAVE_CAPTION)
         self.assert_region_file(self.capture_file.read_bytes(), 120, 90, 300, 250, palette)
@@ -304,8 +316,8 @@ class CaptureTest(harness.KelvoraTestCase):
         app = self.start()
         question = self.desktop_capture(app)
         self.answer(question, IDNO)
+        # Files are written under a temporary name and renamed when complete.
         harness.wait_until(self.drive_d_file.exists, timeout=5, what="D:\\" + CAPTURE_NAME)
-        time.sleep(0.3)
         self.assertEqual(self.drive_d_file.read_bytes(), self.capture_file.read_bytes())
         self.assert_desktop_file(self.drive_d_file.read_bytes(), palette)
         self.assertEqual([d for d in app.dialogs() if d["window"]["visible"]], [])

@@ -114,6 +114,10 @@ class BmpSuite : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::is_directory(SuiteDir())) {
+      // CI always has the shared test data beside the clone: missing there,
+      // it is a broken checkout, not a reason to test less.
+      const char* ci = std::getenv("CI");
+      if (ci && std::string(ci) == "true") FAIL() << "no BMP suite at " << SuiteDir() << " (CI=true)";
       GTEST_SKIP() << "no BMP suite at " << SuiteDir()
                    << ": this clone has no ../shared beside it";
     }

@@ -31,12 +31,21 @@ TEST(Random, BoundedDrawsAreTheOutputModuloTheBound) {
   EXPECT_EQ(static_cast<uint32_t>(Random(10)), reference.Next() % 10u);
 }
 
-TEST(Random, IconChoicesNeverReachTheLastIcon) {
+TEST(Random, IconChoicesFollowTheSequenceAndNeverReachTheLastIcon) {
   kelvora_random::Seed();
+  ReferenceGenerator reference;
+  int seen[10] = {};
   for (int i = 0; i < 5000; ++i) {
     const int32_t r = Random(10);
+    ASSERT_EQ(static_cast<uint32_t>(r), reference.Next() % 10u) << "draw " << i;
     ASSERT_GE(r, 0);
     ASSERT_LT(r, 10);
+    ++seen[r];
+  }
+  // Equal weight: each of the ten icons comes up about 500 times.
+  for (int icon = 0; icon < 10; ++icon) {
+    EXPECT_GT(seen[icon], 400) << "icon " << icon;
+    EXPECT_LT(seen[icon], 600) << "icon " << icon;
   }
 }
 

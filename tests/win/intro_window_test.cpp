@@ -7,11 +7,23 @@
 #include <vector>
 
 #include "forms/intro/form1.h"
+#include "tests/win/machine_registry.h"
 #include "tests/win/win_test_support.h"
+#include "tests/host/reference_generator.h"
 #include "toolkit/core/random.h"
 #include "toolkit/registry/registry.h"
 
 namespace {
+
+// The expected draws come from the hand-split reference computation,
+// continued from wherever the program's generator stands now.
+ReferenceGenerator FromCurrentState() {
+  const uint64_t state = kelvora_random::State();
+  ReferenceGenerator reference;
+  reference.lo = static_cast<uint32_t>(state);
+  reference.hi = static_cast<uint32_t>(state >> 32);
+  return reference;
+}
 
 std::string NarrowName(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
@@ -19,7 +31,7 @@ class IntroWindowTest : public testing::Test {
  protected:
   void TearDown() override {
     delete form;
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kOrvakKey, kDisplayTimeValue);
+    machine_registry::Delete(kOrvakKey, kDisplayTimeValue);
     ShowWindow(Application->Handle(), SW_HIDE);
   }
   void Build() { form = new TForm1(Application); }
@@ -70,13 +82,11 @@ TEST_F(IntroWindowTest, HintsFollowTheParentRules) {
 }
 
 TEST_F(IntroWindowTest, NoStoredDisplayTimeLeavesTheDisplayTimerOff) {
-  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kOrvakKey, kDisplayTimeValue);
+  machine_registry::Delete(kOrvakKey, kDisplayTimeValue);
   Build();
   EXPECT_FALSE(form->Timer1->Enabled());
   EXPECT_TRUE(form->Timer2->Enabled());
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kOrvakKey, 0, KEY_READ, &key), ERROR_SUCCESS) << "key created";
-  RegCloseKey(key);
+  EXPECT_TRUE(machine_registry::KeyExists(kOrvakKey)) << "key created";
 }
 
 TEST_F(IntroWindowTest, AStoredDisplayTimeArmsTheDisplayTimer) {
@@ -94,11 +104,12 @@ TEST_F(IntroWindowTest, AStoredDisplayTimeArmsTheDisplayTimer) {
 }
 
 TEST_F(IntroWindowTest, AStoredValueOfTheWrongTypeIsReportedAndStartUpGoesOn) {
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kOrvakKey, kDisplayTimeValue, REG_SZ, L"3000", 10), ERROR_SUCCESS);
+  // "3000" is five bytes with its NUL, too long for an integer.
+  ASSERT_EQ(machine_registry::WriteText(kOrvakKey, kDisplayTimeValue, L"3000"), ERROR_SUCCESS);
   DialogWatcher watcher(IDOK);
   Build();
   ASSERT_EQ(watcher.Seen().size(), 1u);
-  EXPECT_EQ(watcher.Seen()[0].text, L"Invalid data type for 'OrvakTuV20Time'");
+  EXPECT_EQ(watcher.Seen()[0].text, L"Failed to get data for 'OrvakTuV20Time'");
   EXPECT_EQ(watcher.Seen()[0].caption, Application->Title());
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
   EXPECT_FALSE(form->Timer1->Enabled());
@@ -107,13 +118,12 @@ TEST_F(IntroWindowTest, AStoredValueOfTheWrongTypeIsReportedAndStartUpGoesOn) {
 
 TEST_F(IntroWindowTest, FadeTicksLowerTheAlphaRecolourTheCreditsAndHideAtZero) {
   Build();
-  const uint64_t state = kelvora_random::State();
+  ReferenceGenerator reference = FromCurrentState();
   std::vector<TColor> expected;
   for (int i = 0; i < 255; ++i) {
-    const int r = Random(255), g = Random(255), b = Random(255);
-    expected.push_back(r + g * 256 + b * 65536);
+    const uint32_t r = reference.Next() % 255, g = reference.Next() % 255, b = reference.Next() % 255;
+    expected.push_back(static_cast<TColor>(r + g * 256 + b * 65536));
   }
-  kelvora_random::SetState(state);
   for (int tick = 1; tick <= 255; ++tick) {
     form->Timer2Timer(form->Timer2);
     ASSERT_EQ(form->Label3->Font().Color(), expected[tick - 1]) << "tick " << tick;
@@ -184,9 +194,7 @@ TEST_F(IntroWindowTest, IconCommandsAndTheAnimateItemsEnabling) {
   form->N6Click(form->N6);
   form->PopupMenu1Popup(form->PopupMenu1);
   EXPECT_FALSE(form->N6->Enabled()) << "greyed while the icon animates";
-  const uint64_t state = kelvora_random::State();
-  const int chosen = Random(10);
-  kelvora_random::SetState(state);
+  const int chosen = static_cast<int>(FromCurrentState().Next() % 10);
   form->N5Click(form->N5);
   EXPECT_FALSE(form->TrayIcon1->GetAnimate());
   EXPECT_EQ(form->TrayIcon1->IconIndex(), chosen);
