@@ -86,6 +86,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 
+# Debian's Wine looks for its own fonts beside its data folder, where Debian
+# does not put them: without Marlett the caption buttons show "0 1 r". Only
+# Marlett: Wine's own Tahoma would take the Chinese glyphs from the captions.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+
 echo "run: starting $exe (prefix $WINEPREFIX)"
 cd "$start_dir"
 "$loader" explorer "/desktop=kelvora,$desktop_size" "$exe"

@@ -38,6 +38,9 @@ DEFAULT_SIZE = (1024, 768)
 # prefix creation; winemenubuilder would write launchers into the home folder.
 DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
+# Wine's own fonts, from Debian's fonts-wine.
+WINE_FONTS = "/usr/share/wine/fonts"
+
 # Chinese captions draw as boxes unless the fonts the program names exist.
 FONT_REPLACEMENTS = {
     "宋体": "WenQuanYi Zen Hei",
@@ -179,7 +182,7 @@ def _registry_file(size):
 def prefix_template(arch, size=DEFAULT_SIZE):
     """A prefix made once and cached under build/, for copying into each run."""
     settings = _registry_file(size)
-    key = hashlib.sha256(f"{wine_version()}\n{arch}\n{settings}".encode()).hexdigest()[:12]
+    key = hashlib.sha256(f"{wine_version()}\n{arch}\n{settings}\nfonts: marlett.ttf".encode()).hexdigest()[:12]
     template = PREFIX_CACHE / f"template-{arch}-{size[0]}x{size[1]}-{key}"
     if template.is_dir():
         return template
@@ -193,6 +196,7 @@ def prefix_template(arch, size=DEFAULT_SIZE):
     try:
         subprocess.run([loader, "wineboot", "--init"], env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        install_wine_fonts(prefix)
         reg = work / "settings.reg"
         reg.write_text(settings, encoding="utf-16")
         subprocess.run([loader, "regedit", "/S", str(reg)], env=env, check=True,
@@ -206,6 +210,17 @@ def prefix_template(arch, size=DEFAULT_SIZE):
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return template
+
+
+def install_wine_fonts(prefix):
+    """Wine's symbol font for the caption buttons into the prefix's font
+    folder: Debian's Wine looks for its own fonts beside its data folder,
+    where Debian does not put them, and without Marlett the caption buttons
+    show the letters "0 1 r". Only Marlett: with Wine's own Tahoma present,
+    captions would take it and lose the Chinese glyphs of the fallback."""
+    fonts = prefix / "drive_c" / "windows" / "Fonts"
+    fonts.mkdir(parents=True, exist_ok=True)
+    shutil.copy(Path(WINE_FONTS) / "marlett.ttf", fonts / "marlett.ttf")
 
 
 def _base_env(prefix, display=None):

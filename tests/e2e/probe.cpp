@@ -486,8 +486,12 @@ int Menu() {
 std::string ControlJson(HWND control) {
   RECT rect{};
   GetWindowRect(control, &rect);
+  // A list's item count needs no memory of the other process: it tells a
+  // file dialog's list that has finished filling.
+  const bool list = ClassOf(control) == L"SysListView32";
   return Object()
       .Add("hwnd", Handle(control))
+      .Add("items", Num(list ? static_cast<DWORD>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)) : 0))
       .Add("class", Quote(ClassOf(control)))
       .Add("text", Quote(TextOf(control)))
       .Add("id", Num(GetDlgCtrlID(control)))

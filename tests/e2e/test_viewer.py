@@ -190,9 +190,14 @@ class ViewerTest(harness.KelvoraTestCase):
         self.session.key("End", "shift+Home")
         self.session.type_text(windows_path(self.folder))
         self.session.key("Return")
-        file_list = next(c for c in app.dialogs()[0]["controls"] if c["class"] == "SysListView32")
-        rect = file_list["rect"]
-        self.session.click(rect["left"] + 30, rect["top"] + 10)
+
+        def moved_there():
+            # The dialog empties the name box once it has taken the typed
+            # folder, and its list then holds the folder's one file.
+            controls = app.dialogs()[0]["controls"]
+            box = next(c for c in controls if c["id"] == name_box["id"])
+            files = next(c for c in controls if c["class"] == "SysListView32")
+            return files if box["text"] == "" and files["items"] == 1 else None
 
         def preview_size():
             for d in app.dialogs():
@@ -200,6 +205,13 @@ class ViewerTest(harness.KelvoraTestCase):
                     if c["id"] == PREVIEW_SIZE_ID and c["text"]:
                         return c["text"]
             return None
+        # A click while the list is still being refilled selects nothing:
+        # then the user clicks the file again.
+        for _ in range(3):
+            rect = harness.wait_until(moved_there, timeout=10, what="the dialog in the typed folder")["rect"]
+            self.session.click(rect["left"] + 30, rect["top"] + 10)
+            if harness.eventually(preview_size, timeout=5):
+                break
         self.assertEqual(harness.wait_until(preview_size, timeout=5, what="the preview"),
                          "%d x %d" % self.session.size)
         self.session.screenshot("viewer-save-dialog-preview")

@@ -208,4 +208,32 @@ TEST(Application, FormVisibilityShowsTheApplicationWindowWhileAFormIsMarkedVisib
   delete form;
 }
 
+// The test prefix, like the run command's, must give every window the fonts
+// it is drawn with: the caption buttons' symbols and the Chinese faces the
+// layouts name. A face that is missing is silently replaced by another.
+std::wstring FaceChosenFor(const wchar_t* face, BYTE charset, wchar_t probe, bool* has_glyph) {
+  HDC dc = GetDC(nullptr);
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, charset, 0, 0, 0, 0, face);
+  HGDIOBJ old = SelectObject(dc, font);
+  wchar_t chosen[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, chosen);
+  WORD index = 0xFFFF;
+  GetGlyphIndicesW(dc, &probe, 1, &index, GGI_MARK_NONEXISTING_GLYPHS);
+  *has_glyph = index != 0xFFFF;
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return chosen;
+}
+
+TEST(PrefixFonts, CaptionButtonSymbolsAndChineseFacesAreThere) {
+  bool glyph = false;
+  EXPECT_EQ(FaceChosenFor(L"Marlett", SYMBOL_CHARSET, L'r', &glyph), L"Marlett");
+  EXPECT_TRUE(glyph) << "the close button's symbol";
+  for (const wchar_t* face : {L"宋体", L"黑体", L"楷体_GB2312"}) {
+    FaceChosenFor(face, GB2312_CHARSET, L'抓', &glyph);
+    EXPECT_TRUE(glyph) << "a Chinese glyph in the face chosen for " << testing::PrintToString(std::wstring(face));
+  }
+}
+
 }  // namespace
