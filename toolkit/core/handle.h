@@ -51,6 +51,7 @@ using menu = null_is_none<HMENU, DestroyMenu>;
 using reg_key = null_is_none<HKEY, RegCloseKey>;
 using kernel_object = null_is_none<HANDLE, CloseHandle>;
 using enh_metafile = null_is_none<HENHMETAFILE, DeleteEnhMetaFile>;
+using metafile = null_is_none<HMETAFILE, DeleteMetaFile>;
 // File handles are the exception: their "none" is INVALID_HANDLE_VALUE.
 struct file {
   using pointer = HANDLE;
@@ -73,6 +74,7 @@ using unique_hkey = unique_handle<handle_traits::reg_key>;
 using unique_hfile = unique_handle<handle_traits::file>;
 using unique_kernel_handle = unique_handle<handle_traits::kernel_object>;
 using unique_henhmetafile = unique_handle<handle_traits::enh_metafile>;
+using unique_hmetafile = unique_handle<handle_traits::metafile>;
 
 // A DC from GetDC/GetWindowDC, released for the same window it came from.
 class window_dc {

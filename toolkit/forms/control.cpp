@@ -155,6 +155,10 @@ void TControl::Click() {
   if (OnClick) OnClick(this);
 }
 
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
 void TControl::MouseEnter() {
   if (OnMouseEnter) OnMouseEnter(this);
 }
@@ -397,6 +401,7 @@ LRESULT TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       target->mouse_pressed_ = true;
+      if (msg == WM_LBUTTONDBLCLK) target->DblClick();
       target->MouseDown(TMouseButton::mbLeft, shift | (msg == WM_LBUTTONDBLCLK ? unsigned{ssDouble} : 0u), x, y);
       break;
     case WM_RBUTTONDOWN:

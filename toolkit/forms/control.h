@@ -98,12 +98,16 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void Click();
+  // The left button's second press of a double click (the window class has
+  // CS_DBLCLKS); it comes before that press's MouseDown.
+  virtual void DblClick();
   virtual void MouseEnter();
   virtual void MouseLeave();
   // Right button released: the control's popup menu, or its parent's.
   bool ContextPopup(POINT screen_point);
 
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
   TMouseEvent OnMouseDown;

@@ -33,6 +33,12 @@ void TForm::FinishConstruction() {
   EndLoading();
   HandleNeeded();
   AlignControls();
+  // A failing create handler is reported and the form is still made.
+  try {
+    if (OnCreate) OnCreate(this);
+  } catch (...) {
+    Application->HandleException(std::current_exception());
+  }
   if (show) SetVisible(true);
 }
 

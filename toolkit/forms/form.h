@@ -61,6 +61,9 @@ class TForm : public TWinControl {
   // handler of its own may ask for it.
   void Release();
 
+  // Raised once the layout is loaded and the window made, before the form
+  // is first shown.
+  TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TCloseEvent OnClose;
@@ -70,7 +73,8 @@ class TForm : public TWinControl {
   void CreateHandle() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   // Ends a derived form's constructor: runs Loaded for the layout, creates
-  // the window, and shows it when the layout marked it visible.
+  // the window, raises OnCreate, and shows the form when the layout marked
+  // it visible.
   void FinishConstruction();
   // The form is about to be shown / has just been hidden; the events run here.
   virtual void DoShow();

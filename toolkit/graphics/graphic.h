@@ -123,6 +123,11 @@ class TIcon : public TGraphic {
   std::vector<uint8_t> bytes_;
 };
 
+// A metafile picture. Its size is that of its frame at 96 dots per inch: a
+// placeable Windows metafile's extent in its own units per inch, an enhanced
+// metafile's frame. Drawn into a rectangle of that size it is unstretched.
+// A placeable metafile is played as it is, its extent mapped onto the
+// rectangle; any other is held as an enhanced metafile.
 class TMetafile : public TGraphic {
  public:
   int Width() const override { return width_; }
@@ -133,6 +138,8 @@ class TMetafile : public TGraphic {
 
  private:
   unique_henhmetafile emf_;
+  unique_hmetafile wmf_;
+  RECT extent_{};  // the placeable metafile's extent, in its own units
   int width_ = 0, height_ = 0;
   std::vector<uint8_t> bytes_;
 };
@@ -148,8 +155,9 @@ class TPicture {
   void LoadFromFile(const std::wstring& path);
   // Writes the picture in its own format; with no picture, writes nothing.
   void SaveToFile(const std::wstring& path) const;
-  // A JPEG or icon from this program's resources.
+  // A JPEG, metafile or icon from this program's resources.
   void LoadJpegResource(int id);
+  void LoadMetafileResource(int id);
   void LoadIconResource(int id, int size);
 
  private:
