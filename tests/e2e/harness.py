@@ -454,6 +454,10 @@ class Session:
     def find(self, class_name, caption=None):
         return self.probe("find", class_name, *([caption] if caption is not None else []), check=False)
 
+    def children(self, hwnd):
+        """Every child window of a window: class, text, rectangle, state."""
+        return self.probe("children", hwnd, check=False)
+
     def close(self, hwnd):
         """Posts WM_CLOSE to a window, as the taskbar does."""
         return self.probe("close", hwnd)
@@ -545,9 +549,13 @@ class Session:
 
     # ---- registry ----------------------------------------------------------
 
+    # Both builds keep their values in the 32-bit registry view, as a 32-bit
+    # program does on 64-bit Windows; `reg` is told to look there too.
+    REG_VIEW = "/reg:32"
+
     def reg_query(self, key, value):
         """A registry value's data as `reg query` prints it, or None when absent."""
-        done = self.wine("reg", "query", key, "/v", value)
+        done = self.wine("reg", "query", key, "/v", value, self.REG_VIEW)
         if done.returncode != 0:
             return None
         for line in done.stdout.decode("utf-8", errors="replace").splitlines():
@@ -557,12 +565,12 @@ class Session:
         return None
 
     def reg_add(self, key, value, data, kind="REG_SZ"):
-        done = self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
+        done = self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f", self.REG_VIEW)
         if done.returncode != 0:
             raise HarnessError(f"reg add {key} {value} failed: {done.stdout!r}")
 
     def reg_delete(self, key, value=None):
-        args = ["reg", "delete", key] + (["/v", value] if value is not None else []) + ["/f"]
+        args = ["reg", "delete", key] + (["/v", value] if value is not None else []) + ["/f", self.REG_VIEW]
         return self.wine(*args).returncode == 0
 
 

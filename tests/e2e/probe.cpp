@@ -12,6 +12,7 @@
 //   probe menu                           open popup menus, their items and item rectangles
 //                                        (read through probehook.dll, kept beside probe.exe)
 //   probe dialog <pid>                   dialog boxes of a process with their controls
+//   probe children <hwnd>                every child window of a window, as dialog controls
 //   probe close <hwnd>                   post WM_CLOSE to a window
 //   probe hold                           stay on the desktop until stdin ends, keeping it open
 //
@@ -499,7 +500,25 @@ std::string ControlJson(HWND control) {
       .Add("visible", Bool(IsWindowVisible(control)))
       .Add("enabled", Bool(IsWindowEnabled(control)))
       .Add("style", Num(static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE))))
+      .Add("checked", Bool(ClassOf(control) == L"Button" &&
+                           SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED))
       .Str();
+}
+
+int Children(const wchar_t* text) {
+  const HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(text, nullptr, 0)));
+  std::vector<HWND> found;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  std::vector<std::string> items;
+  for (HWND child : found) items.push_back(ControlJson(child));
+  Emit(Array(items));
+  return items.empty() ? 1 : 0;
 }
 
 // Message boxes and common dialogs are "#32770" windows; their texts are the
@@ -557,7 +576,7 @@ int Hold() {
 int Usage() {
   std::fputws(L"usage: probe windows <pid> | find <class> [<caption>] |"
               L" wait <pid> <class> <timeout_ms> [visible] | processes [<exe>] |"
-              L" tray | menu | dialog <pid> | close <hwnd> | hold\n",
+              L" tray | menu | dialog <pid> | children <hwnd> | close <hwnd> | hold\n",
               stderr);
   return 2;
 }
@@ -576,6 +595,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"tray" && argc == 2) return Tray();
   if (command == L"menu" && argc == 2) return Menu();
   if (command == L"dialog" && argc == 3) return Dialog(ParseNumber(argv[2]));
+  if (command == L"children" && argc == 3) return Children(argv[2]);
   if (command == L"close" && argc == 3) return Close(argv[2]);
   if (command == L"hold" && argc == 2) return Hold();
   return Usage();
