@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/win/machine_registry.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/registry/registry.h"
 
@@ -44,13 +45,26 @@ TEST_F(RegistryTest, IntegersAndStringsRoundTrip) {
 }
 
 TEST_F(RegistryTest, WrongTypesAndMissingValuesRaiseTheAccessorsErrors) {
+  // Data longer than an integer's four bytes fails the read, whatever its
+  // type; text counts as its code page 936 bytes with the NUL ("3000" is 5).
   reg.WriteString(L"text", L"3000");
-  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"text"); }), L"Invalid data type for 'text'");
-  reg.WriteInteger(L"number", 7);
-  EXPECT_EQ(ErrorOf([&] { reg.ReadString(L"number"); }), L"Invalid data type for 'number'");
+  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"text"); }), L"Failed to get data for 'text'");
   const BYTE eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kScratch, L"qword", REG_QWORD, eight, 8), ERROR_SUCCESS);
-  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"qword"); }), L"Invalid data type for 'qword'");
+  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"qword"); }), L"Failed to get data for 'qword'");
+  reg.WriteString(L"two ideographs", L"中文");  // 4 bytes and the NUL
+  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"two ideographs"); }), L"Failed to get data for 'two ideographs'");
+  // Four bytes or fewer of another type are a type error: "abc" is 4 bytes
+  // in code page 936 (8 as stored, wide), one ideograph is 3.
+  reg.WriteString(L"short", L"abc");
+  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"short"); }), L"Invalid data type for 'short'");
+  reg.WriteString(L"ideograph", L"三");
+  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"ideograph"); }), L"Invalid data type for 'ideograph'");
+  const BYTE four[4] = {0xB8, 0x0B, 0, 0};
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kScratch, L"binary", REG_BINARY, four, 4), ERROR_SUCCESS);
+  EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"binary"); }), L"Invalid data type for 'binary'");
+  reg.WriteInteger(L"number", 7);
+  EXPECT_EQ(ErrorOf([&] { reg.ReadString(L"number"); }), L"Invalid data type for 'number'");
   EXPECT_EQ(ErrorOf([&] { reg.ReadInteger(L"absent"); }), L"Failed to get data for 'absent'");
 }
 
@@ -62,6 +76,25 @@ TEST_F(RegistryTest, WritesWithoutAnOpenKeyFail) {
   read_only.SetRootKey(HKEY_CURRENT_USER);
   ASSERT_TRUE(read_only.OpenKey(kScratch, false));
   EXPECT_EQ(ErrorOf([&] { read_only.WriteString(L"y", L"z"); }), L"Failed to set data for 'y'");
+}
+
+// Both builds keep the per-machine values in the 32-bit view.
+TEST(MachineRegistryTest, KeysUnderTheMachineRootAreThoseOfThe32BitView) {
+  constexpr wchar_t kPath[] = L"SOFTWARE\\KelvoraTest\\MachineView";
+  TRegistry machine;
+  machine.SetRootKey(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(machine.OpenKey(kPath, true));
+  machine.WriteInteger(L"OrvakTuV20Time", 30000);
+  machine.CloseKey();
+  const auto stored = machine_registry::Read(kPath, L"OrvakTuV20Time", KEY_WOW64_32KEY);
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(stored->Dword(), 30000u);
+#ifdef _WIN64
+  EXPECT_FALSE(machine_registry::KeyExists(kPath, KEY_WOW64_64KEY)) << "not in the 64-bit view";
+#endif
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kPath, KEY_WOW64_32KEY, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\KelvoraTest", KEY_WOW64_32KEY, 0);
 }
 
 TEST_F(RegistryTest, OpeningWithoutCreateFindsOnlyExistingKeys) {

@@ -47,6 +47,12 @@ void TApplication::SetTitle(const std::wstring& title) {
   if (handle_) SetWindowTextW(handle_, title_.c_str());
 }
 
+std::wstring TApplication::ExeName() const {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::wstring(path, n);
+}
+
 void TApplication::Run() {
   RunLoop([] { return false; });
 }

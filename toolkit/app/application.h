@@ -28,6 +28,9 @@ class TApplication : public TComponent, private MessageTarget {
   void SetTitle(const std::wstring& title);
   HWND Handle() const noexcept { return handle_; }
   HICON Icon() const noexcept { return icon_; }
+  // The full path of the running program file, as the system reports the
+  // module's file name (at most MAX_PATH characters).
+  std::wstring ExeName() const;
   TForm* MainForm() const noexcept { return main_form_; }
 
   // Creates a form owned by the application; the first one becomes the main form.

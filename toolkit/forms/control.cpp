@@ -215,6 +215,10 @@ void TWinControl::CreateHandle() {
   params.window.class_name = params.window_class.name;
   EnsureWindowClass(params.window_class);
   handle_ = CreateTargetWindow(this, params.window);
+  // The system puts a new child window below its siblings; in the toolkit a
+  // control made later lies over those made before it (radio buttons over
+  // the frame of a group they are not children of).
+  if (parent_) SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!enabled_) EnableWindow(handle_, FALSE);
   for (TControl* c : controls_) {
     if (c->Windowed()) static_cast<TWinControl*>(c)->HandleNeeded();

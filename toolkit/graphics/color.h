@@ -20,6 +20,7 @@ constexpr TColor clSkyBlue = RgbColor(166, 202, 240);
 constexpr TColor clNone = 0x1FFFFFFF;
 
 // System colours (COLOR_* indexes).
+constexpr TColor clBackground = SystemColor(1);  // the desktop
 constexpr TColor clWindowText = SystemColor(8);
 constexpr TColor clWindow = SystemColor(5);
 constexpr TColor clBtnFace = SystemColor(15);

@@ -14,7 +14,8 @@ class TRegistry {
   HKEY RootKey() const noexcept { return root_; }
   void SetRootKey(HKEY root);
   // Opens `path` under the root key, creating it when `can_create`;
-  // answers whether it is open.
+  // answers whether it is open. Under HKEY_LOCAL_MACHINE it is the key of
+  // the 32-bit view, whichever build asks.
   bool OpenKey(const std::wstring& path, bool can_create);
   void CloseKey() { key_.reset(); }
 
@@ -23,8 +24,9 @@ class TRegistry {
   // "Failed to set data for '%s'" when the write is refused.
   void WriteInteger(const std::wstring& name, int32_t value);
   void WriteString(const std::wstring& name, const std::wstring& value);
-  // "Failed to get data for '%s'" when the read fails, "Invalid data type
-  // for '%s'" when the value is not of the kind asked for.
+  // "Failed to get data for '%s'" when the read fails (for an integer, also
+  // when the data is longer than four bytes, text counted in code page 936),
+  // "Invalid data type for '%s'" when the value is not of the kind asked for.
   int32_t ReadInteger(const std::wstring& name) const;
   std::wstring ReadString(const std::wstring& name) const;
 
