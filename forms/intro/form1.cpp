@@ -1,6 +1,11 @@
 #include "forms/intro/form1.h"
 
+#include <memory>
+
 #include "forms/capture/form3.h"
+#include "forms/settings/about_box.h"
+#include "forms/settings/form4.h"
+#include "forms/settings/form6.h"
 
 #include "toolkit/app/application.h"
 #include "forms/intro/fade.h"
@@ -103,4 +108,27 @@ void TForm1::N6Click(TComponent*) {
 void TForm1::N7Click(TComponent*) {
   TrayIcon1->SetAnimate(false);
   TrayIcon1->SetIconIndex(0);
+}
+
+void TForm1::N12Click(TComponent*) {
+  // No question: the command's whole point is an instant power-off. A
+  // refused request leaves the program running as before.
+  Shutdown1->Shutdown();
+}
+
+void TForm1::N11Click(TComponent*) {
+  // A new window each time; it frees itself when it closes.
+  (new TForm4(this))->ShowModal();
+}
+
+void TForm1::N3Click(TComponent*) {
+  // Destroyed here, even when its loop ends in an error.
+  const std::unique_ptr<TAboutBox> box(new TAboutBox(this));
+  box->ShowModal();
+}
+
+void TForm1::N4Click(TComponent*) {
+  Form6 = new TForm6(this);
+  Form6->ShowModal();
+  Close();
 }

@@ -4,6 +4,7 @@
 // save dialog).
 #include <cstdint>
 
+#include "components/shutdown/shutdown.h"
 #include "components/trayicon/tray_icon.h"
 #include "toolkit/app/timer.h"
 #include "toolkit/dialogs/save_picture_dialog.h"
@@ -40,6 +41,7 @@ class TForm1 : public TForm {
   TImageList* ImageList1 = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   TSavePictureDialog* SavePictureDialog1 = nullptr;
+  TShutdown* Shutdown1 = nullptr;
   TMenuItem *N1 = nullptr, *N2 = nullptr, *N10 = nullptr, *N9 = nullptr, *N5 = nullptr, *N6 = nullptr,
             *N7 = nullptr, *N8 = nullptr, *N12 = nullptr, *N13 = nullptr, *N11 = nullptr, *N3 = nullptr,
             *N4 = nullptr;
@@ -61,6 +63,10 @@ class TForm1 : public TForm {
   void N5Click(TComponent* sender);
   void N6Click(TComponent* sender);
   void N7Click(TComponent* sender);
+  void N12Click(TComponent* sender);
+  void N11Click(TComponent* sender);
+  void N3Click(TComponent* sender);
+  void N4Click(TComponent* sender);
 
   int32_t FadeCounter() const noexcept { return fade_counter_; }
 

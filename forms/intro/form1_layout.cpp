@@ -177,11 +177,19 @@ void LoadForm1Layout(TForm1& f) {
   f.N7->OnClick = [&f](TComponent* s) { f.N7Click(s); };
   f.N8 = Item(f, L"N8", L"-", -1);
   f.N12 = Item(f, L"N12", L"魔法关机", 5);
+  f.N12->OnClick = [&f](TComponent* s) { f.N12Click(s); };
   f.N13 = Item(f, L"N13", L"-", -1);
   f.N11 = Item(f, L"N11", L"抓图设置", 10);
+  f.N11->OnClick = [&f](TComponent* s) { f.N11Click(s); };
   f.N3 = Item(f, L"N3", L"关于我们", 1);
+  f.N3->OnClick = [&f](TComponent* s) { f.N3Click(s); };
   f.N4 = Item(f, L"N4", L"退出抓图", 7);
+  f.N4->OnClick = [&f](TComponent* s) { f.N4Click(s); };
 
   f.SavePictureDialog1 = new TSavePictureDialog(&f);
   f.SavePictureDialog1->SetName(L"SavePictureDialog1");
+
+  f.Shutdown1 = new TShutdown(&f);
+  f.Shutdown1->SetName(L"Shutdown1");
+  f.Shutdown1->Flags = {sfPOWEROFF};
 }

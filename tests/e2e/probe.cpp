@@ -13,6 +13,7 @@
 //                                        (read through probehook.dll, kept beside probe.exe)
 //   probe dialog <pid>                   dialog boxes of a process with their controls
 //   probe children <hwnd>                every child window of a window, as dialog controls
+//   probe foreground                     the foreground window
 //   probe close <hwnd>                   post WM_CLOSE to a window
 //   probe hold                           stay on the desktop until stdin ends, keeping it open
 //
@@ -500,7 +501,7 @@ std::string ControlJson(HWND control) {
       .Add("visible", Bool(IsWindowVisible(control)))
       .Add("enabled", Bool(IsWindowEnabled(control)))
       .Add("style", Num(static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE))))
-      .Add("checked", Bool(ClassOf(control) == L"Button" &&
+      .Add("checked", Bool((ClassOf(control) == L"Button" || ClassOf(control) == L"TRadioButton") &&
                            SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED))
       .Str();
 }
@@ -576,7 +577,7 @@ int Hold() {
 int Usage() {
   std::fputws(L"usage: probe windows <pid> | find <class> [<caption>] |"
               L" wait <pid> <class> <timeout_ms> [visible] | processes [<exe>] |"
-              L" tray | menu | dialog <pid> | children <hwnd> | close <hwnd> | hold\n",
+              L" tray | menu | dialog <pid> | children <hwnd> | foreground | close <hwnd> | hold\n",
               stderr);
   return 2;
 }
@@ -596,6 +597,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"menu" && argc == 2) return Menu();
   if (command == L"dialog" && argc == 3) return Dialog(ParseNumber(argv[2]));
   if (command == L"children" && argc == 3) return Children(argv[2]);
+  if (command == L"foreground" && argc == 2) {
+    const HWND hwnd = GetForegroundWindow();
+    Emit(hwnd ? WindowJson(hwnd) : std::string("null"));
+    return hwnd ? 0 : 1;
+  }
   if (command == L"close" && argc == 3) return Close(argv[2]);
   if (command == L"hold" && argc == 2) return Hold();
   return Usage();

@@ -307,6 +307,12 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_ACTIVATE:
+      // The screen remembers the last form activated, hidden or not: the
+      // tray icon brings it to the foreground so that its popup menu takes
+      // the keyboard and closes on a click elsewhere.
+      if (LOWORD(wp) != WA_INACTIVE) Screen().FormActivated(this);
+      break;
     case WM_MOVE:
       if (handle_) {
         RECT r;

@@ -8,14 +8,17 @@ class TScreen {
  public:
   int Width() const;
   int Height() const;
-  // The form whose window is the active window of this thread, if any.
-  TForm* ActiveForm() const;
+  // The form that was activated last, even if it has been hidden since;
+  // null once that form is gone.
+  TForm* ActiveForm() const noexcept { return active_form_; }
+  void FormActivated(TForm* form) noexcept { active_form_ = form; }
   const std::vector<TForm*>& Forms() const noexcept { return forms_; }
   void AddForm(TForm* form);
   void RemoveForm(TForm* form);
 
  private:
   std::vector<TForm*> forms_;
+  TForm* active_form_ = nullptr;
 };
 
 TScreen& Screen();
