@@ -118,7 +118,7 @@ def can_run_32bit():
     run under Wine there at all.
     """
     try:
-        subprocess.run([WINE32, "--version"], capture_output=True, check=False)
+        subprocess.run([WINE32, "--version"], capture_output=True, check=False, timeout=60)
     except OSError as error:
         if error.errno == errno.ENOEXEC:
             return False
@@ -137,7 +137,7 @@ def loader_for(exe):
 
 def wine_version():
     return subprocess.run([WINE64 if Path(WINE64).exists() else WINE32, "--version"],
-                          capture_output=True, text=True, check=True).stdout.strip()
+                          capture_output=True, text=True, check=True, timeout=60).stdout.strip()
 
 
 def free_display(size=DEFAULT_SIZE, depth=24):
@@ -194,14 +194,14 @@ def prefix_template(arch, size=DEFAULT_SIZE):
     env["WINEARCH"] = "win64" if arch == "x64" else "win32"
     loader = WINE64 if arch == "x64" else WINE32
     try:
-        subprocess.run([loader, "wineboot", "--init"], env=env, check=True,
+        subprocess.run([loader, "wineboot", "--init"], env=env, check=True, timeout=300,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         install_wine_fonts(prefix)
         reg = work / "settings.reg"
         reg.write_text(settings, encoding="utf-16")
-        subprocess.run([loader, "regedit", "/S", str(reg)], env=env, check=True,
+        subprocess.run([loader, "regedit", "/S", str(reg)], env=env, check=True, timeout=120,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=env, check=True)
+        subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=120)
         try:
             prefix.rename(template)
         except OSError:
@@ -344,7 +344,7 @@ class Session:
             self.workdir = self.run_dir / "work"
             self.workdir.mkdir()
             self.env = _base_env(self.prefix, self.display)
-            subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+            subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
             self.hold = subprocess.Popen([self.loader, str(self.probe_exe), "hold"],
                                          env=self.env, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -371,8 +371,8 @@ class Session:
             self.hold.stdout.close()
             self.hold = None
         if self.env:
-            subprocess.run(["wineserver", "-k"], env=self.env, check=False)
-            subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+            subprocess.run(["wineserver", "-k"], env=self.env, check=False, timeout=60)
+            subprocess.run(["wineserver", "-w"], env=self.env, check=False, timeout=60)
             self.env = None
         if self.xvfb:
             self.xvfb.terminate()
@@ -465,7 +465,7 @@ class Session:
     # ---- user input --------------------------------------------------------
 
     def xdotool(self, *args):
-        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True)
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30)
 
     def move(self, x, y):
         self.xdotool("mousemove", x, y)
@@ -538,7 +538,7 @@ class Session:
         """The whole screen as tests/e2e/artifacts/<name>.png."""
         path = ARTIFACTS / f"{name}.png"
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
-                       env=self.env, check=True)
+                       env=self.env, check=True, timeout=60)
         return path
 
     def screen(self, name):
