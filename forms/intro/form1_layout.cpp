@@ -11,15 +11,6 @@ TLabel* MakeLabel(TForm1& f, TWinControl* parent, const wchar_t* name, int l, in
   return label;
 }
 
-void SetFont(TControl* c, const wchar_t* name, int height, TFontStyles style, TColor color = clWindowText,
-             BYTE charset = DEFAULT_CHARSET) {
-  c->Font().SetName(name);
-  c->Font().SetHeight(height);
-  c->Font().SetStyle(style);
-  c->Font().SetColor(color);
-  c->Font().SetCharset(charset);
-}
-
 TImage* CornerImage(TForm1& f, const wchar_t* name, int l, int t) {
   auto* image = new TImage(&f);
   image->SetName(name);
@@ -71,13 +62,13 @@ void LoadForm1Layout(TForm1& f) {
   f.Label2 = MakeLabel(f, f.Panel1, L"Label2", 23, 7, 17, 123);
   f.Label2->SetAutoSize(false);
   f.Label2->SetCaption(L" 源自真诚，Orvak永随");
-  SetFont(f.Label2, L"楷体_GB2312", -13, 0, clRed, GB2312_CHARSET);
+  f.Label2->Font().Set(L"楷体_GB2312", -13, 0, clRed, GB2312_CHARSET);
   f.Label2->SetWordWrap(true);
 
   f.Label4 = MakeLabel(f, f.Panel1, L"Label4", 497, 7, 17, 123);
   f.Label4->SetAutoSize(false);
   f.Label4->SetCaption(L" 敬请关注，下期软件");
-  SetFont(f.Label4, L"楷体_GB2312", -13, 0, clRed, GB2312_CHARSET);
+  f.Label4->Font().Set(L"楷体_GB2312", -13, 0, clRed, GB2312_CHARSET);
   f.Label4->SetWordWrap(true);
 
   f.Image6 = CornerImage(f, L"Image6", 8, 8);
@@ -105,29 +96,29 @@ void LoadForm1Layout(TForm1& f) {
 
   f.ProductName = MakeLabel(f, f.Panel2, L"ProductName", 112, 16, 65, 12);
   f.ProductName->SetCaption(L"Kelvora");
-  SetFont(f.ProductName, L"宋体", -12, fsBold);
+  f.ProductName->Font().Set(L"宋体", -12, fsBold);
 
   f.Version = MakeLabel(f, f.Panel2, L"Version", 176, 16, 35, 11);
   f.Version->SetCaption(L" v2.1");
-  SetFont(f.Version, L"宋体", -11, fsBold);
+  f.Version->Font().Set(L"宋体", -11, fsBold);
 
   f.Notice = MakeLabel(f, f.Panel2, L"Notice", 136, 32, 69, 13);
   f.Notice->SetCaption(L"免费共享软件");
 
   f.Label1 = MakeLabel(f, f.Panel2, L"Label1", 112, 48, 96, 24);
   f.Label1->SetCaption(L"托盘屏幕抓图工具简体中文正式版");
-  SetFont(f.Label1, L"宋体", -12, 0);
+  f.Label1->Font().Set(L"宋体", -12, 0);
   f.Label1->SetWordWrap(true);
 
   f.Comments = MakeLabel(f, f.Panel2, L"Comments", 77, 88, 137, 13);
   f.Comments->SetCaption(L"Orvak Software Workroom");
-  SetFont(f.Comments, L"MS Serif", -11, fsBold);
+  f.Comments->Font().Set(L"MS Serif", -11, fsBold);
   f.Comments->SetWordWrap(true);
 
   f.Label3 = MakeLabel(f, f.Panel2, L"Label3", 77, 104, 137, 12);
   f.Label3->SetCaption(L"Orvak工作室 策划制作");
   f.Label3->SetCursor(crHandPoint);
-  SetFont(f.Label3, L"宋体", -12, fsBold);
+  f.Label3->Font().Set(L"宋体", -12, fsBold);
   f.Label3->SetHint(L"关闭本窗口");
   f.Label3->SetShowHint(true);
   f.Label3->OnClick = [&f](TComponent* s) { f.Label3Click(s); };

@@ -11,15 +11,6 @@ TLabel* MakeLabel(TAboutBox& f, const wchar_t* name, int l, int t, int w, int h)
   return label;
 }
 
-void SetFont(TControl* c, const wchar_t* name, int height, TFontStyles style, TColor color,
-             BYTE charset = DEFAULT_CHARSET) {
-  c->Font().SetName(name);
-  c->Font().SetHeight(height);
-  c->Font().SetStyle(style);
-  c->Font().SetColor(color);
-  c->Font().SetCharset(charset);
-}
-
 TImage* SmallIcon(TAboutBox& f, const wchar_t* name, int l, int t) {
   auto* image = new TImage(&f);
   image->SetName(name);
@@ -54,7 +45,7 @@ void LoadAboutBoxLayout(TAboutBox& f) {
   f.Panel2->SetBevelOuter(TBevelCut::bvLowered);
   f.Panel2->SetBevelWidth(3);
   f.Panel2->SetColor(clGradientActiveCaption);
-  SetFont(f.Panel2, L"MS Sans Serif", -11, 0, clBlue);
+  f.Panel2->Font().Set(L"MS Sans Serif", -11, 0, clBlue);
   f.Panel2->OnClick = [&f](TComponent* s) { f.Panel1Click(s); };
 
   f.StaticText2 = new TStaticText(&f);
@@ -64,7 +55,7 @@ void LoadAboutBoxLayout(TAboutBox& f) {
   f.StaticText2->SetAlign(TAlign::alLeft);
   f.StaticText2->SetAutoSize(false);
   f.StaticText2->SetCaption(L"敬请关注下期软件");
-  SetFont(f.StaticText2, L"黑体", -13, fsBold, clRed, GB2312_CHARSET);
+  f.StaticText2->Font().Set(L"黑体", -13, fsBold, clRed, GB2312_CHARSET);
 
   f.ProgramIcon = new TImage(&f);
   f.ProgramIcon->SetName(L"ProgramIcon");
@@ -76,24 +67,24 @@ void LoadAboutBoxLayout(TAboutBox& f) {
   f.ProductName = MakeLabel(f, L"ProductName", 112, 8, 202, 17);
   f.ProductName->SetAutoSize(false);
   f.ProductName->SetCaption(L"  Orvak Software Workroom");
-  SetFont(f.ProductName, L"Arial Black", -12, fsBold, clBlue, ANSI_CHARSET);
+  f.ProductName->Font().Set(L"Arial Black", -12, fsBold, clBlue, ANSI_CHARSET);
 
   f.Names = MakeLabel(f, L"Names", 200, 32, 112, 42);
   f.Names->SetCaption(L"策划编程：阿凯\r\n界面美工：小沃\r\n测试支持：维维");
-  SetFont(f.Names, L"宋体", -14, 0, clOlive, GB2312_CHARSET);
+  f.Names->Font().Set(L"宋体", -14, 0, clOlive, GB2312_CHARSET);
   f.Names->SetWordWrap(true);
 
   f.Comments = MakeLabel(f, L"Comments", 264, 96, 49, 13);
   f.Comments->SetAutoSize(false);
   f.Comments->SetCaption(L"敬上");
-  SetFont(f.Comments, L"楷体_GB2312", -13, 0, clBlue);
+  f.Comments->Font().Set(L"楷体_GB2312", -13, 0, clBlue);
 
   f.Image2 = SmallIcon(f, L"Image2", 120, 96);
 
   f.Label1 = MakeLabel(f, L"Label1", 136, 96, 112, 15);
   f.Label1->SetAutoSize(false);
   f.Label1->SetCaption(L"Orvak软件工作室");
-  SetFont(f.Label1, L"宋体", -15, fsBold, clBlue, ANSI_CHARSET);
+  f.Label1->Font().Set(L"宋体", -15, fsBold, clBlue, ANSI_CHARSET);
 
   f.Image1 = SmallIcon(f, L"Image1", 248, 96);
 

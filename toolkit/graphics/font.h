@@ -33,6 +33,16 @@ class TFont {
   TColor Color() const noexcept { return color_; }
   void SetColor(TColor color);
 
+  // A layout's whole font description at once.
+  void Set(const std::wstring& name, int height, TFontStyles style, TColor color = clWindowText,
+           BYTE charset = DEFAULT_CHARSET) {
+    SetName(name);
+    SetHeight(height);
+    SetStyle(style);
+    SetColor(color);
+    SetCharset(charset);
+  }
+
   HFONT Handle() const;
   std::function<void()> OnChange;
 
