@@ -1,0 +1,237 @@
+#include "components/shapehint/hint_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace shapehint {
+
+int32_t WrapWidth(int32_t max_width, int32_t screen_width) {
+  int64_t width = max_width;
+  if (width < 0) width = screen_width / -width;
+  return static_cast<int32_t>(std::max<int64_t>(width, 1));
+}
+
+bool IsPointForm(const Rect& rect) { return rect.right == -1 && rect.bottom == -1; }
+
+Rect CalculateDimensions(THintStyle style, const Rect& text_rect, int32_t shadow_depth) {
+  const int32_t d = shadow_depth;
+  const int32_t tw = text_rect.Width();
+  const int32_t th = text_rect.Height();
+  switch (style) {
+    case hsRect: return {0, 0, tw + d, th + d};
+    case hsRoundRect: return {0, 0, tw + d + 8, th + d + 4};
+    case hsEllipse: return {0, 0, tw + tw / 3 + d, th + th / 3 + d};
+    case hsNoseRect:
+    case hsNoseRoundRect: return {0, 0, std::max(tw, 46) + d + 23, th + d + 18};
+    case hsNoseEllipse: return {0, 0, tw + tw / 2 + d + 15, th + th / 2 + d + 15};
+  }
+  return {0, 0, tw, th};
+}
+
+namespace {
+
+THintPosition NextPosition(THintPosition position) {
+  return static_cast<THintPosition>((position + 1) % 4);
+}
+
+// Coordinates past the 32-bit range (an anchor far off any screen) are held
+// at its ends; such a window never fits anyway.
+int32_t Clamp32(int64_t v) {
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+bool OnScreen(int64_t x, int64_t y, Size screen) {
+  return x >= 0 && y >= 0 && x < screen.width && y < screen.height;
+}
+
+}  // namespace
+
+Placement SetPosition(Point anchor, THintPosition preferred, const Rect& window, Size screen) {
+  const int64_t w = window.Width();
+  const int64_t h = window.Height();
+  const int64_t px = anchor.x;
+  const int64_t py = anchor.y;
+  THintPosition position = preferred;
+  int64_t left = 0;
+  int64_t top = 0;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    switch (position) {
+      case hpAboveLeft: left = px - 1 - w; top = py - 1 - h; break;
+      case hpAboveRight: left = px + 1; top = py - 1 - h; break;
+      case hpBelowLeft: left = px - 3 - w; top = py + 1; break;
+      case hpBelowRight: left = px + 6; top = py + 1; break;
+    }
+    if (OnScreen(left, top, screen) && OnScreen(left + w, top + h, screen)) break;
+    position = NextPosition(position);
+  }
+  return {{Clamp32(left), Clamp32(top), Clamp32(left + w), Clamp32(top + h)}, position};
+}
+
+namespace {
+
+Figure Plain(Outline outline, Rect bounds) { return {.outline = outline, .bounds = bounds}; }
+
+// A rectangle or rounded body with its nose triangle A, T, A + (30, 0).
+Figure NosedBody(Outline outline, Rect bounds, Point a, Point tip, NoseMode mode) {
+  Figure figure = Plain(outline, bounds);
+  figure.nose = mode;
+  if (mode != NoseMode::None) {
+    figure.base_start = a;
+    figure.tip = tip;
+    figure.base_end = {a.x + kNoseBase, a.y};
+  }
+  return figure;
+}
+
+Figure NoseEllipse(Rect bounds, int32_t bearing, Point tip, NoseMode mode) {
+  Figure figure = Plain(Outline::NoseEllipse, bounds);
+  figure.fill = {bounds.left, bounds.top, bounds.right + 1, bounds.bottom + 1};
+  figure.nose = mode;
+  if (mode != NoseMode::None) {
+    figure.bearing = bearing;
+    figure.base_start = EllipsePoint(bounds, bearing);
+    figure.tip = tip;
+    figure.base_end = EllipsePoint(bounds, bearing + kNoseArc);
+  }
+  return figure;
+}
+
+struct Pass {
+  Figure shadow;
+  Figure body;
+  Rect text;
+};
+
+Pass NoseRectPass(Outline outline, THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text) {
+  constexpr auto kFilled = NoseMode::Filled;
+  constexpr auto kJoined = NoseMode::Joined;
+  switch (position) {
+    case hpAboveLeft:
+      return {NosedBody(outline, {d, d, w - 15, h - 15}, {w - 55, h - 16}, {w, h}, kFilled),
+              NosedBody(outline, {0, 0, w - d - 15, h - d - 15}, {w - d - 55, h - d - 16}, {w - d, h - d}, kJoined),
+              text.Offset(4, 4)};
+    case hpAboveRight:
+      return {NosedBody(outline, {d + 15, d, w, h - 15}, {d + 25, h - 16}, {0, h}, kFilled),
+              NosedBody(outline, {15, 0, w - d, h - d - 15}, {25, h - d - 16}, {0, h - d}, kJoined),
+              text.Offset(19, 4)};
+    case hpBelowLeft:
+      return {NosedBody(outline, {d, d + 15, w - 15, h}, {w - 55, d + 16}, {w, d}, kFilled),
+              NosedBody(outline, {0, 15, w - d - 15, h - d}, {w - d - 55, 16}, {w, 0}, kJoined),
+              text.Offset(4, 19)};
+    case hpBelowRight:
+      // Below and to the right of the pointer the nose casts no shadow.
+      return {NosedBody(outline, {d + 15, d + 15, w, h}, {}, {}, NoseMode::None),
+              NosedBody(outline, {15, 15, w - d, h - d}, {25, 16}, {0, 0}, kJoined),
+              text.Offset(19, 19)};
+  }
+  return {};
+}
+
+Pass NoseEllipsePass(THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text) {
+  const int32_t tw = text.Width();
+  const int32_t th = text.Height();
+  constexpr auto kFilled = NoseMode::Filled;
+  constexpr auto kJoined = NoseMode::Joined;
+  switch (position) {
+    case hpAboveLeft:
+      return {NoseEllipse({d, d, w - 15, h - 15}, 125, {w, h}, kFilled),
+              NoseEllipse({0, 0, w - d - 15, h - d - 15}, 125, {w - d, h - d}, kJoined),
+              text.Offset((tw - d) / 3 + 3, (th - d) / 3 + 3)};
+    case hpAboveRight: {
+      const int32_t left = (w - tw + 15) / 2;
+      const int32_t top = (h - th - 15) / 2;
+      return {NoseEllipse({d + 15, d, w, h - 15}, 205, {0, h}, kFilled),
+              NoseEllipse({15, 0, w - d, h - d - 15}, 205, {0, h - d}, kJoined),
+              {left, top, left + tw, top + th}};
+    }
+    case hpBelowLeft:
+      return {NoseEllipse({d, d + 15, w - 15, h}, 25, {w, d}, kFilled),
+              NoseEllipse({0, 15, w - d - 15, h - d}, 25, {w, 0}, kJoined),
+              text.Offset((tw - d) / 3 + 3, (th - d) / 3 + 18)};
+    case hpBelowRight:
+      return {NoseEllipse({d + 15, d + 15, w, h}, 295, {d, d}, NoseMode::None),
+              NoseEllipse({15, 15, w - d, h - d}, 295, {0, 0}, kJoined),
+              text.Offset((tw - d) / 3 + 3, (th - d) / 3 + 15)};
+  }
+  return {};
+}
+
+Pass StylePass(THintStyle style, THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text) {
+  const Rect shadow{d, d, w, h};
+  const Rect body{0, 0, w - d, h - d};
+  switch (style) {
+    case hsRect: return {Plain(Outline::Rectangle, shadow), Plain(Outline::Rectangle, body), text.Offset(3, 3)};
+    case hsRoundRect:
+      return {Plain(Outline::RoundRect, shadow), Plain(Outline::RoundRect, body), text.Offset(5, 5)};
+    case hsEllipse:
+      return {Plain(Outline::Ellipse, shadow), Plain(Outline::Ellipse, body),
+              text.Offset((text.Width() - d) / 5 + 3, (text.Height() - d) / 5 + 3)};
+    case hsNoseRect: return NoseRectPass(Outline::Rectangle, position, w, h, d, text);
+    case hsNoseRoundRect: return NoseRectPass(Outline::RoundRect, position, w, h, d, text);
+    case hsNoseEllipse: return NoseEllipsePass(position, w, h, d, text);
+  }
+  return {};
+}
+
+// sin of whole degrees. Where the sine is rational (multiples of 30 whose
+// sine is 0, ±1/2 or ±1) it is given exactly: a rounded 0.49999... would
+// otherwise truncate a whole product one pixel short. Everywhere else the
+// product with a whole radius is irrational and never lies on a whole number.
+long double SinDegrees(int32_t degrees) {
+  int32_t a = degrees % 360;
+  if (a < 0) a += 360;
+  long double sign = 1;
+  if (a >= 180) {
+    a -= 180;
+    sign = -1;
+  }
+  if (a > 90) a = 180 - a;
+  if (a == 0) return 0;
+  if (a == 30) return sign / 2;
+  if (a == 90) return sign;
+  return sign * std::sin(static_cast<long double>(a) * std::numbers::pi_v<long double> / 180);
+}
+
+}  // namespace
+
+Point EllipsePoint(const Rect& bounds, int32_t bearing_degrees) {
+  const int32_t cx = (bounds.left + bounds.right) / 2;
+  const int32_t cy = (bounds.top + bounds.bottom) / 2;
+  const int32_t rx = cx - std::min(bounds.left, bounds.right);
+  const int32_t ry = cy - std::min(bounds.top, bounds.bottom);
+  const auto dx = static_cast<int32_t>(std::trunc(rx * SinDegrees(bearing_degrees)));
+  const auto dy = static_cast<int32_t>(std::trunc(ry * SinDegrees(bearing_degrees + 90)));
+  return {cx + dx, cy - dy};
+}
+
+HintLayout LayoutHint(THintStyle style, THintPosition position, Size window_size, const Rect& text_rect,
+                      int32_t shadow_depth, TShadowStyle shadow_style) {
+  const Pass pass = StylePass(style, position, window_size.width, window_size.height, shadow_depth, text_rect);
+  HintLayout layout{.body = pass.body, .text = pass.text};
+  if (shadow_style != hssNone) layout.shadow = pass.shadow;
+  return layout;
+}
+
+std::array<uint32_t, 64> TracingPatternPixels(uint32_t shadow_color) {
+  std::array<uint32_t, 64> pixels{};
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool colored = (kTracingPattern[y] >> (7 - x)) & 1;
+      pixels[y * 8 + x] = colored ? shadow_color : kTracingWhite;
+    }
+  }
+  return pixels;
+}
+
+HintPlan PlanHint(THintStyle style, THintPosition preferred, int32_t shadow_depth, TShadowStyle shadow_style,
+                  const Rect& text_rect, Point anchor, Size screen) {
+  const Rect window = CalculateDimensions(style, text_rect, shadow_depth);
+  const Placement placement = SetPosition(anchor, preferred, window, screen);
+  const Size size{window.Width(), window.Height()};
+  return {text_rect, placement, LayoutHint(style, placement.position, size, text_rect, shadow_depth, shadow_style)};
+}
+
+}  // namespace shapehint
