@@ -72,7 +72,12 @@ Placement SetPosition(Point anchor, THintPosition preferred, const Rect& window,
 
 namespace {
 
-Figure Plain(Outline outline, Rect bounds) { return {.outline = outline, .bounds = bounds}; }
+Figure Plain(Outline outline, Rect bounds) {
+  Figure figure;
+  figure.outline = outline;
+  figure.bounds = bounds;
+  return figure;
+}
 
 // A rectangle or rounded body with its nose triangle A, T, A + (30, 0).
 Figure NosedBody(Outline outline, Rect bounds, Point a, Point tip, NoseMode mode) {
@@ -210,7 +215,9 @@ Point EllipsePoint(const Rect& bounds, int32_t bearing_degrees) {
 HintLayout LayoutHint(THintStyle style, THintPosition position, Size window_size, const Rect& text_rect,
                       int32_t shadow_depth, TShadowStyle shadow_style) {
   const Pass pass = StylePass(style, position, window_size.width, window_size.height, shadow_depth, text_rect);
-  HintLayout layout{.body = pass.body, .text = pass.text};
+  HintLayout layout;
+  layout.body = pass.body;
+  layout.text = pass.text;
   if (shadow_style != hssNone) layout.shadow = pass.shadow;
   return layout;
 }
