@@ -508,16 +508,8 @@ std::string ControlJson(HWND control) {
 
 int Children(const wchar_t* text) {
   const HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(text, nullptr, 0)));
-  std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
   std::vector<std::string> items;
-  for (HWND child : found) items.push_back(ControlJson(child));
+  for (HWND child : ChildWindows(parent)) items.push_back(ControlJson(child));
   Emit(Array(items));
   return items.empty() ? 1 : 0;
 }

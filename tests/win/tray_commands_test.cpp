@@ -53,10 +53,14 @@ TForm* VisibleFormOfClass(const wchar_t* class_name) {
   return nullptr;
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
 int ThreadWindows() {
   int n = 0;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
-                    reinterpret_cast<LPARAM>(&n));
+  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&n));
   return n;
 }
 
