@@ -96,7 +96,7 @@ class StartupTest(harness.KelvoraTestCase):
         icons = harness.wait_until(lambda: self.icon_count() == before + 2 and
                                    self.session.tray_icons(TRAY_TIP),
                                    timeout=10, what="two more tray icons")
-        centres = [icon["center"] for icon in icons]
+        centres = [tuple(icon["center"]) for icon in icons]
         self.assertEqual(len(set(centres)), len(centres), "each icon has a place of its own")
 
 

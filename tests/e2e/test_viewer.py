@@ -4,6 +4,7 @@ and "图片另存为..." through the save dialog with its preview pane."""
 
 import shutil
 import tempfile
+import time
 from pathlib import Path
 
 import harness
@@ -181,23 +182,28 @@ class ViewerTest(harness.KelvoraTestCase):
         self.session.screenshot("viewer-menu")
         self.session.click_menu_item("图片另存为...")
 
-        dialog = app.wait_dialog()
-        controls = {c["id"]: c for c in dialog["controls"]}
-        name_box = controls.get(0x47C) or controls[0x480]  # cmb13, or the plain edt1
+        # The dialog still moves once its preview pane has widened it: the
+        # user clicks only once it stays put, and into where the name box
+        # is then (a click meant for it that lands on the file types would
+        # choose another filter, and the list would hide the capture).
+        previous = app.wait_dialog()
+
+        def settled():
+            nonlocal previous
+            time.sleep(0.3)
+            current = app.dialogs()[0]
+            stable = current["window"]["rect"] == previous["window"]["rect"]
+            previous = current
+            return current if stable else None
+        harness.wait_until(settled, timeout=10, what="the save dialog to settle")
+
+        def name_box():
+            controls = app.dialogs()[0]["controls"]
+            return next(c for c in controls if c["class"] == "Edit" and c["id"] in (0x47C, 0x480))
         # Into the program's folder, then a click on its only file, the
         # capture: the preview pane shows it with its size.
-        self.session.click_rect(name_box["rect"])
-        self.session.key("End", "shift+Home")
-        self.session.type_text(windows_path(self.folder))
-        self.session.key("Return")
-
-        def moved_there():
-            # The dialog empties the name box once it has taken the typed
-            # folder, and its list then holds the folder's one file.
-            controls = app.dialogs()[0]["controls"]
-            box = next(c for c in controls if c["id"] == name_box["id"])
-            files = next(c for c in controls if c["class"] == "SysListView32")
-            return files if box["text"] == "" and files["items"] == 1 else None
+        def file_list():
+            return next(c for c in app.dialogs()[0]["controls"] if c["class"] == "SysListView32")
 
         def preview_size():
             for d in app.dialogs():
@@ -205,10 +211,20 @@ class ViewerTest(harness.KelvoraTestCase):
                     if c["id"] == PREVIEW_SIZE_ID and c["text"]:
                         return c["text"]
             return None
+        # The dialog may not take the first keys while it is still becoming
+        # the active window: then the user types the folder again.
+        for _ in range(3):
+            self.session.click_rect(name_box()["rect"])
+            self.session.key("End", "shift+Home")
+            self.session.type_text(windows_path(self.folder))
+            self.session.key("Return")
+            if harness.eventually(lambda: file_list()["items"] == 1, timeout=5):
+                break
         # A click while the list is still being refilled selects nothing:
         # then the user clicks the file again.
         for _ in range(3):
-            rect = harness.wait_until(moved_there, timeout=10, what="the dialog in the typed folder")["rect"]
+            rect = harness.wait_until(lambda: file_list()["items"] == 1 and file_list(), timeout=10,
+                                      what="the folder's one file in the list")["rect"]
             self.session.click(rect["left"] + 30, rect["top"] + 10)
             if harness.eventually(preview_size, timeout=5):
                 break
@@ -217,7 +233,7 @@ class ViewerTest(harness.KelvoraTestCase):
         self.session.screenshot("viewer-save-dialog-preview")
 
         target = self.folder / "copy.bmp"
-        self.session.click_rect(name_box["rect"])
+        self.session.click_rect(name_box()["rect"])
         self.session.key("End", "shift+Home")
         self.session.type_text(windows_path(target))
         self.session.key("Return")
