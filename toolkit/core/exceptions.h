@@ -26,3 +26,6 @@ class EOutOfMemory : public Exception { using Exception::Exception; };
 // "%s" in a message template replaced by an argument, as the toolkit's
 // resource strings are formatted.
 std::wstring FormatMessageText(const std::wstring& pattern, const std::wstring& arg);
+
+// An object assigned from one of a kind it cannot copy.
+class EConvertError : public Exception { using Exception::Exception; };
