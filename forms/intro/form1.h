@@ -4,6 +4,7 @@
 // save dialog).
 #include <cstdint>
 
+#include "components/shapehint/shape_hint.h"
 #include "components/shutdown/shutdown.h"
 #include "components/trayicon/tray_icon.h"
 #include "toolkit/app/timer.h"
@@ -42,6 +43,7 @@ class TForm1 : public TForm {
   TPopupMenu* PopupMenu1 = nullptr;
   TSavePictureDialog* SavePictureDialog1 = nullptr;
   TShutdown* Shutdown1 = nullptr;
+  TShapeHint* ShapeHint1 = nullptr;
   TMenuItem *N1 = nullptr, *N2 = nullptr, *N10 = nullptr, *N9 = nullptr, *N5 = nullptr, *N6 = nullptr,
             *N7 = nullptr, *N8 = nullptr, *N12 = nullptr, *N13 = nullptr, *N11 = nullptr, *N3 = nullptr,
             *N4 = nullptr;

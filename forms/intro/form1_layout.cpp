@@ -183,4 +183,18 @@ void LoadForm1Layout(TForm1& f) {
   f.Shutdown1 = new TShutdown(&f);
   f.Shutdown1->SetName(L"Shutdown1");
   f.Shutdown1->Flags = {sfPOWEROFF};
+
+  // Every hint of the program: hollow blue outlined letters in a plain
+  // green-bordered rectangle with a blue shadow.
+  f.ShapeHint1 = new TShapeHint(&f);
+  f.ShapeHint1->SetName(L"ShapeHint1");
+  f.ShapeHint1->SetBorderColor(clGreen);
+  f.ShapeHint1->SetColor(clGradientActiveCaption);
+  f.ShapeHint1->Font().Set(L"黑体", -14, fsBold, clBlue, GB2312_CHARSET);
+  f.ShapeHint1->Font3D().SetLightDepth(3);
+  f.ShapeHint1->Font3D().SetLightColor(clHotLight);
+  f.ShapeHint1->Font3D().SetShadowColor(clFuchsia);
+  f.ShapeHint1->Font3D().SetStyle(tdOutline);
+  f.ShapeHint1->Shadow().SetColor(14973467);
+  f.ShapeHint1->SetStyle(hsRect);
 }

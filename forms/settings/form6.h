@@ -4,6 +4,7 @@
 // frees itself when it closes.
 #include <cstdint>
 
+#include "components/shapehint/shape_hint.h"
 #include "toolkit/app/timer.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/image.h"
@@ -16,6 +17,7 @@ class TForm6 : public TForm {
 
   TImage* Image1 = nullptr;
   TTimer* Timer1 = nullptr;  // fade-in
+  TShapeHint* ShapeHint1 = nullptr;
 
   void FormCreate(TComponent* sender);
   void Timer1Timer(TComponent* sender);

@@ -28,4 +28,11 @@ void LoadForm6Layout(TForm6& f) {
   f.Timer1->SetName(L"Timer1");
   f.Timer1->SetInterval(40);
   f.Timer1->OnTimer = [&f](TComponent* s) { f.Timer1Timer(s); };
+
+  // From the farewell on, hints are sky-blue rounded shapes with a nose.
+  f.ShapeHint1 = new TShapeHint(&f);
+  f.ShapeHint1->SetName(L"ShapeHint1");
+  f.ShapeHint1->SetBorderColor(clRed);
+  f.ShapeHint1->SetColor(clSkyBlue);
+  f.ShapeHint1->Font().Set(L"黑体", -12, fsBold, clBlue, GB2312_CHARSET);
 }

@@ -13,6 +13,8 @@ MENU = ["抓区域图", "抓桌面图", "显示抓图", "", "更换图标", "图
 # The credits label, in the banner's client coordinates (second panel at
 # 152, 8; the label at 77, 104 inside it).
 CREDITS = (152 + 77 + 30, 8 + 104 + 6)
+# Every hint of the program comes in the shaped hint window.
+HINT_CLASS = "TShapeHintWindow"
 
 
 class IntroTest(harness.KelvoraTestCase):
@@ -142,7 +144,7 @@ class IntroTest(harness.KelvoraTestCase):
 class HintTest(harness.KelvoraTestCase):
 
     def visible_hints(self, app):
-        return [w for w in app.windows() if w["class"] == "THintWindow" and w["visible"]]
+        return [w for w in app.windows() if w["class"] == HINT_CLASS and w["visible"]]
 
     def hint_over(self, app, client, point, text):
         """Hovers the point once no hint is up, and answers the hint that
@@ -164,5 +166,5 @@ class HintTest(harness.KelvoraTestCase):
         self.hint_over(app, client, (152 + 40, 8 + 60), "点闪烁的字，即立刻关闭本窗口！")
         self.assertEqual([h["caption"] for h in self.visible_hints(app)], ["点闪烁的字，即立刻关闭本窗口！"])
         self.session.move(0, 0)
-        harness.wait_until(lambda: not any(w["class"] == "THintWindow" and w["visible"] for w in app.windows()),
+        harness.wait_until(lambda: not any(w["class"] == HINT_CLASS and w["visible"] for w in app.windows()),
                            timeout=5, what="the hint to go")

@@ -24,14 +24,18 @@ HintController::HintController() {
 HintController::~HintController() = default;
 
 void HintController::SetFactory(Factory factory) {
-  Cancel();
-  window_.reset();
   factory_ = std::move(factory);
 }
 
 void HintController::SetEnabled(bool value) {
+  if (value == enabled_) return;
   enabled_ = value;
-  if (!value) Cancel();
+  if (value) {
+    window_ = factory_();
+  } else {
+    Cancel();
+    window_.reset();
+  }
 }
 
 void HintController::MouseOver(const TControl* control) {

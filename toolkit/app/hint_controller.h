@@ -22,9 +22,12 @@ class HintController {
   // The mouse left, or pressed a button: the hint goes.
   void Cancel();
 
+  // The class the next hint window is made from; the current one stays.
   void SetFactory(Factory factory);
   THintWindow* Window() const noexcept { return window_.get(); }
   bool Enabled() const noexcept { return enabled_; }
+  // Turning hints on makes a new hint window of the current class; turning
+  // them off destroys the current one.
   void SetEnabled(bool value);
   unsigned Pause() const noexcept { return pause_; }
   void SetPause(unsigned ms) { pause_ = ms; }

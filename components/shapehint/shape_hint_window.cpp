@@ -1,0 +1,245 @@
+#include "components/shapehint/shape_hint_window.h"
+
+#include "components/shapehint/shape_hint.h"
+#include "components/shapehint/three_d_text.h"
+#include "components/shapehint/three_d_text_geometry.h"
+#include "toolkit/app/application.h"
+#include "toolkit/core/handle.h"
+#include "toolkit/forms/screen.h"
+
+namespace {
+
+using shapehint::Figure;
+using shapehint::NoseMode;
+using shapehint::Outline;
+
+shapehint::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRECT(const shapehint::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+POINT ToPOINT(const shapehint::Point& p) { return {p.x, p.y}; }
+
+// The pen and brush a figure is drawn with; the nose edges need the
+// component's colours too.
+struct FigureColors {
+  COLORREF fill;
+  COLORREF border;
+};
+
+void Triangle(HDC dc, const Figure& f) {
+  const POINT points[3] = {ToPOINT(f.base_start), ToPOINT(f.tip), ToPOINT(f.base_end)};
+  Polygon(dc, points, 3);
+}
+
+void DrawNosedBody(HDC dc, const Figure& f, const FigureColors& colors) {
+  const RECT b = ToRECT(f.bounds);
+  if (f.outline == Outline::RoundRect) {
+    RoundRect(dc, b.left, b.top, b.right, b.bottom, shapehint::kRoundCorner, shapehint::kRoundCorner);
+  } else if (f.outline == Outline::Ellipse) {
+    Ellipse(dc, b.left, b.top, b.right, b.bottom);
+  } else {
+    Rectangle(dc, b.left, b.top, b.right, b.bottom);
+  }
+  if (f.nose == NoseMode::None) return;
+  Triangle(dc, f);
+  if (f.nose != NoseMode::Joined) return;
+  // The border between body and nose is taken away: a line in the fill
+  // colour over the nose's base, its end point excluded.
+  unique_hpen pen(CreatePen(PS_SOLID, 1, colors.fill));
+  select_object keep_pen(dc, pen.get());
+  MoveToEx(dc, f.base_start.x, f.base_start.y, nullptr);
+  LineTo(dc, f.base_end.x, f.base_end.y);
+}
+
+void DrawNoseEllipse(HDC dc, const Figure& f, const FigureColors& colors) {
+  {
+    select_object no_pen(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, f.fill.left, f.fill.top, f.fill.right, f.fill.bottom);
+    if (f.nose != NoseMode::None) Triangle(dc, f);
+  }
+  if (f.nose != NoseMode::Joined) return;
+  // The whole outline but the gap where the nose joins, then the nose edges.
+  unique_hpen pen(CreatePen(PS_SOLID, 1, colors.border));
+  select_object keep_pen(dc, pen.get());
+  SetArcDirection(dc, AD_COUNTERCLOCKWISE);
+  Arc(dc, f.bounds.left, f.bounds.top, f.bounds.right, f.bounds.bottom, f.base_start.x, f.base_start.y,
+      f.base_end.x, f.base_end.y);
+  MoveToEx(dc, f.base_start.x, f.base_start.y, nullptr);
+  LineTo(dc, f.tip.x, f.tip.y);
+  LineTo(dc, f.base_end.x, f.base_end.y);
+}
+
+void DrawFigure(HDC dc, const Figure& f, const FigureColors& colors) {
+  if (f.outline == Outline::NoseEllipse) {
+    DrawNoseEllipse(dc, f, colors);
+  } else {
+    DrawNosedBody(dc, f, colors);
+  }
+}
+
+class BrushLibrary {
+ public:
+  HBITMAP Get(TColor color) {
+    if (color_ == color && bitmap_) return bitmap_.get();
+    window_dc screen(nullptr);
+    if (!bitmap_) bitmap_.reset(CreateCompatibleBitmap(screen.get(), 8, 8));
+    unique_hdc dc(CreateCompatibleDC(screen.get()));
+    select_object keep(dc.get(), bitmap_.get());
+    const auto pixels = shapehint::TracingPatternPixels(ColorToRGB(color));
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) SetPixel(dc.get(), x, y, pixels[y * 8 + x]);
+    }
+    color_ = color;
+    return bitmap_.get();
+  }
+
+ private:
+  unique_hbitmap bitmap_;
+  std::optional<TColor> color_;
+};
+
+}  // namespace
+
+HBITMAP GetBrushBitmap(TColor color) {
+  static BrushLibrary library;
+  return library.Get(color);
+}
+
+TShapeHintWindow::TShapeHintWindow() {
+  brush_.Style = TBrushStyle::bsClear;
+}
+
+TShapeHintWindow::~TShapeHintWindow() {
+  // Bound windows say they close as they go; the handle goes here, while
+  // this class's handling still runs.
+  DestroyHandle();
+}
+
+void TShapeHintWindow::CreateParams(CreateParamsData& params) {
+  THintWindow::CreateParams(params);
+  params.window_class.name = L"TShapeHintWindow";
+  // No border, never activated, never takes input.
+  params.window.style = WS_POPUP | WS_DISABLED;
+}
+
+void TShapeHintWindow::SetControl(TCustomShapeHint* component) {
+  if (control_ == component) return;
+  if (control_) RemoveFreeNotification(control_);
+  control_ = component;
+  if (control_) FreeNotification(control_);
+}
+
+void TShapeHintWindow::Notification(TComponent* component, TOperation operation) {
+  // A component that goes is never drawn from or called back again.
+  if (operation == TOperation::opRemove && component == control_) control_ = nullptr;
+  THintWindow::Notification(component, operation);
+}
+
+void TShapeHintWindow::ActivateHintExt(RECT r, const std::wstring& hint, TCustomShapeHint* component) {
+  if (component) {
+    bound_ = true;
+    SetControl(component);
+  }
+  ActivateHint(r, hint);
+}
+
+void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
+  const bool point_form = shapehint::IsPointForm(ToRect(r));
+  POINT anchor{r.left, r.top};
+  if (!point_form) GetCursorPos(&anchor);
+  if (!bound_) SetControl(ShapeHintControl);
+  if (!control_) {
+    if (!point_form) THintWindow::ActivateHint(r, hint);
+    return;
+  }
+  const TCustomShapeHint& c = *control_;
+  SetCaption(hint);
+
+  // Measure, size, place.
+  const int wrap = shapehint::WrapWidth(c.MaxWidth(), Screen().Width());
+  const RECT measured = DrawTextCalc(Caption(), &c.Font3D(), RECT{0, 0, wrap, 0}, c.Font(), true, false,
+                                     shapehint::kHintTextBorder, 0);
+  text_rect_ = measured;
+  RECT window = measured;
+  CalculateDimensions(window);
+  SetBounds(0, 0, window.right, window.bottom);
+  const shapehint::Placement placement =
+      shapehint::SetPosition({anchor.x, anchor.y}, c.Position(), ToRect(window),
+                             {Screen().Width(), Screen().Height()});
+  const RECT place = ToRECT(placement.window);
+  const int w = place.right - place.left, h = place.bottom - place.top;
+
+  // Compose over what the screen shows there now.
+  window_dc screen(nullptr);
+  unique_hdc dc(CreateCompatibleDC(screen.get()));
+  unique_hbitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
+  if (!dc || !bitmap) throw EOutOfResources(L"Out of system resources");
+  select_object keep_bitmap(dc.get(), bitmap.get());
+  BitBlt(dc.get(), 0, 0, w, h, screen.get(), place.left, place.top, SRCCOPY);
+  HWND wnd = Handle();
+  SetWindowPos(wnd, HWND_TOPMOST, place.left, place.top, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+  left_ = place.left;
+  top_ = place.top;
+  visible_ = true;
+
+  RECT text = text_rect_;
+  Draw(dc.get(), placement.position, text);
+  select_object keep_font(dc.get(), c.Font().Handle());
+  DrawText3D(dc.get(), Caption(), &c.Font3D(), text, shapehint::kHintDrawFlags,
+             DrawTextStyles(Enabled() ? dtEnabled : dtDisabled), nullptr, {c.Font().Color(), c.Color()});
+  window_dc target(wnd);
+  BitBlt(target.get(), 0, 0, w, h, dc.get(), 0, 0, SRCCOPY);
+}
+
+void TShapeHintWindow::CalculateDimensions(RECT& r) {
+  if (!control_) return;
+  r = ToRECT(shapehint::CalculateDimensions(control_->Style(), ToRect(r), control_->Shadow().Depth()));
+}
+
+void TShapeHintWindow::Draw(HDC dc, THintPosition position, RECT& text_rect) {
+  if (!control_) return;
+  const TCustomShapeHint& c = *control_;
+  const TShadow& shadow = c.Shadow();
+  const shapehint::HintLayout layout =
+      shapehint::LayoutHint(c.Style(), position, {width_, height_}, ToRect(text_rect), shadow.Depth(), shadow.Style());
+  const FigureColors colors{ColorToRGB(c.Color()), ColorToRGB(c.BorderColor())};
+
+  if (layout.shadow) {
+    unique_hbrush brush(shadow.Style() == hssTracing ? CreatePatternBrush(GetBrushBitmap(shadow.Color()))
+                                                     : CreateSolidBrush(ColorToRGB(shadow.Color())));
+    select_object keep_brush(dc, brush.get());
+    select_object no_pen(dc, GetStockObject(NULL_PEN));
+    // The tracing half-tone darkens what lies under it: white pattern
+    // pixels leave the screen as it is.
+    const int old_rop = SetROP2(dc, shadow.Style() == hssTracing ? R2_MASKPEN : R2_COPYPEN);
+    DrawFigure(dc, *layout.shadow, colors);
+    SetROP2(dc, old_rop);
+  }
+  unique_hpen pen(CreatePen(PS_SOLID, 1, colors.border));
+  unique_hbrush brush(CreateSolidBrush(colors.fill));
+  select_object keep_pen(dc, pen.get());
+  select_object keep_brush(dc, brush.get());
+  SetROP2(dc, R2_COPYPEN);
+  DrawFigure(dc, layout.body, colors);
+  text_rect = ToRECT(layout.text);
+}
+
+void TShapeHintWindow::PaintWindow(HDC dc) {
+  if (ShapeHintControl || bound_) return;  // the window keeps what was composed for it
+  // The standard look, with a background and border of its own: the window
+  // has neither a frame nor an erased background.
+  RECT client = ClientRect();
+  unique_hbrush back(CreateSolidBrush(ColorToRGB(color_)));
+  FillRect(dc, &client, back.get());
+  unique_hbrush frame(CreateSolidBrush(ColorToRGB(clInfoText)));
+  FrameRect(dc, &client, frame.get());
+  THintWindow::PaintWindow(dc);
+}
+
+void TShapeHintWindow::RaiseClose() {
+  if (control_ && control_->OnCloseHintWindow) control_->OnCloseHintWindow(control_);
+}
+
+LRESULT TShapeHintWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (!bound_ && msg == WM_SHOWWINDOW && !wp) RaiseClose();
+  if (bound_ && msg == WM_DESTROY) RaiseClose();
+  return THintWindow::WndProc(msg, wp, lp);
+}
