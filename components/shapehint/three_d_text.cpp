@@ -85,8 +85,9 @@ void DrawText3D(HDC dc, const std::wstring& text, const T3DCaption* font3d, RECT
 
   const shapehint::ThreeDPlan plan =
       shapehint::PlanThreeDText(look.style, font3d->LightDepth(), font3d->ShadowDepth(), font3d->Orientation());
-  // No pass paints a text background.
+  // No pass paints a text background, and the outline's path is never filled.
   SetBkMode(dc, TRANSPARENT);
+  SelectObject(dc, GetStockObject(NULL_BRUSH));
   RECT dr = r;
   OffsetRect(&dr, plan.start.x, plan.start.y);
   dr.right -= plan.right_reduction;
