@@ -506,6 +506,41 @@ class Session:
     def type_text(self, text):
         self.xdotool("type", "--delay", 50, text)
 
+    def x_window_at(self, rect):
+        """The id of the mapped X window Wine shows for a top-level window
+        with that screen rectangle, or None while there is none."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
+                              text=True, check=True, timeout=30).stdout
+        size, origin = f"{rect['width']}x{rect['height']}", f"+{rect['left']}+{rect['top']}"
+        for line in tree.splitlines():
+            fields = line.split()
+            # "0x...  (name): ("class" "class")  WxH+x+y  +X+Y", the last on the screen.
+            if (len(fields) < 3 or not fields[0].startswith("0x") or fields[-1] != origin
+                    or fields[-2].split("+")[0] != size):
+                continue
+            info = subprocess.run(["xwininfo", "-id", fields[0]], env=self.env, capture_output=True,
+                                  text=True, check=False, timeout=30).stdout
+            if "Map State: IsViewable" in info:
+                return fields[0]
+        return None
+
+    def give_keys_to(self, rect):
+        """Gives the X keyboard focus to the program's visible window at that
+        rectangle (a popup menu, say), so that keys reach the program that
+        Windows would send them to.
+
+        Windows sends keys to the foreground thread. Wine sends each key to
+        the thread of the window whose X window received it, and moves the X
+        focus to the window it activates, but it cannot focus a hidden one:
+        when a tray program brings its hidden main window to the foreground
+        before its menu, as it should, the X focus stays with the shell's
+        desktop or taskbar window, whose thread then swallows the keys. Giving
+        the X focus to the program's visible window sends them to the
+        program's thread, as Windows would."""
+        window = wait_until(lambda: self.x_window_at(rect), timeout=5,
+                            what=f"an X window at {rect}")
+        self.xdotool("windowfocus", "--sync", window)
+
     def click_tray_icon(self, icon, button=1):
         self.click(*icon["center"], button=button)
 

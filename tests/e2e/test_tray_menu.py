@@ -1,5 +1,5 @@
 """Every tray menu command as a user chooses it: with the mouse from the
-notification-area icon. The icon commands, the
+notification-area icon, and the menu from the keyboard. The icon commands, the
 settings window and its registry values, the about box and its clock, exit
 through the farewell window, and power-off in a Wine session of its own."""
 
@@ -109,6 +109,30 @@ class IconCommandsTest(TrayMenuCase):
 
 
 class MenuFocusTest(TrayMenuCase):
+
+    def menu_closed(self):
+        return not any(m["items"] for m in self.session.menus())
+
+    def test_once_the_banner_is_hidden_the_menu_takes_escape_down_and_enter(self):
+        app = self.start()
+        menu = self.open_menu()
+        self.session.give_keys_to(menu["rect"])
+        self.session.key("Escape")
+        harness.wait_until(self.menu_closed, timeout=5, what="Escape to close the menu")
+        self.assertFalse((app.window("TNewform") or {}).get("visible"), "Escape chooses nothing")
+
+        menu = self.open_menu()
+        self.session.give_keys_to(menu["rect"])
+        self.session.key("Down", "Return")
+        selector = app.wait_window("TNewform", visible=True)
+        self.assertEqual((selector["rect"]["width"], selector["rect"]["height"]), self.session.size,
+                         "the first item, the region capture, chosen from the keyboard")
+        self.assertTrue(self.menu_closed())
+        # A drag of nothing ends the selector: a capture of no pixels asks nothing.
+        self.session.drag((500, 400), (500, 400))
+        harness.wait_until(lambda: not (app.window("TNewform") or {}).get("visible"), timeout=10,
+                           what="the selector to close")
+        self.assertTrue(app.running())
 
     def test_once_the_banner_is_hidden_a_click_elsewhere_closes_the_menu(self):
         self.start()
