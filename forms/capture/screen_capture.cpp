@@ -1,10 +1,12 @@
 #include "forms/capture/screen_capture.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "toolkit/core/exceptions.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/graphics/halftone_map.h"
 
 namespace {
 
@@ -34,6 +36,55 @@ void CopyScreen(HDC canvas, int width, int height, HDC screen, int x, int y) {
     BitBlt(canvas, 0, top, width, std::min(band, height - top), screen, x, y + top, SRCCOPY);
 }
 
+// The lookup for the 8-bit picture's table, kept for the next capture:
+// building it costs more than mapping a whole screen with it.
+const kelvora_image::HalftoneMap& MapFor(const std::vector<kelvora_image::RgbQuad>& table) {
+  static std::unique_ptr<kelvora_image::HalftoneMap> map;
+  if (!map || map->Table() != table) map = std::make_unique<kelvora_image::HalftoneMap>(table);
+  return *map;
+}
+
+// Copies the screen onto the 8-bit `picture` (a bottom-up DIB section with
+// the table `canvas` holds) through a 32-bit band in the screen's own
+// format, mapping each band to the table ourselves: the platform's own
+// conversion into 8 bits costs more than the copy itself.
+void CopyScreenMapped(HDC canvas, HBITMAP picture, int width, int height, HDC screen) {
+  DIBSECTION target{};
+  if (GetObjectW(picture, sizeof target, &target) != sizeof target || !target.dsBm.bmBits)
+    throw EOutOfResources(L"Out of system resources");
+  RGBQUAD colours[256];
+  const UINT count = GetDIBColorTable(canvas, 0, 256, colours);
+  if (count == 0) throw EOutOfResources(L"Out of system resources");
+  std::vector<kelvora_image::RgbQuad> table;
+  for (UINT i = 0; i < count; ++i) table.push_back({colours[i].rgbBlue, colours[i].rgbGreen, colours[i].rgbRed, 0});
+  const kelvora_image::HalftoneMap& map = MapFor(table);
+
+  constexpr int kBandPixels = 1 << 18;
+  const int band = std::min(height, std::max(1, kBandPixels / std::max(1, width)));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -band;  // top-down: row r of the band is r rows in
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* band_bits = nullptr;
+  unique_hbitmap band_bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &band_bits, nullptr, 0));
+  unique_hdc band_dc(CreateCompatibleDC(nullptr));
+  if (!band_bitmap || !band_bits || !band_dc) throw EOutOfResources(L"Out of system resources");
+  select_object selected(band_dc.get(), band_bitmap.get());
+  auto* rows = static_cast<uint8_t*>(target.dsBm.bmBits);
+  const size_t stride = static_cast<size_t>(target.dsBm.bmWidthBytes);
+  for (int top = 0; top < height; top += band) {
+    const int lines = std::min(band, height - top);
+    BitBlt(band_dc.get(), 0, 0, width, lines, screen, 0, top, SRCCOPY);
+    GdiFlush();
+    for (int r = 0; r < lines; ++r)
+      map.MapRow(static_cast<const uint8_t*>(band_bits) + static_cast<size_t>(r) * width * 4,
+                 static_cast<size_t>(width), rows + static_cast<size_t>(height - 1 - top - r) * stride);
+  }
+}
+
 }  // namespace
 
 void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
@@ -56,5 +107,11 @@ void CaptureDesktop(HDC screen, TBitmap& bitmap) {
   bitmap.SetWidth(Screen().Width());
   bitmap.SetHeight(Screen().Height());
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);
-  CopyScreen(bitmap.Canvas().Handle(), Screen().Width(), Screen().Height(), screen, 0, 0);
+  HDC canvas = bitmap.Canvas().Handle();
+  // On a palette display the screen has no more colours than the table; the
+  // platform's own copy is cheap there.
+  if (GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) <= 8)
+    CopyScreen(canvas, Screen().Width(), Screen().Height(), screen, 0, 0);
+  else
+    CopyScreenMapped(canvas, bitmap.Handle(), Screen().Width(), Screen().Height(), screen);
 }
