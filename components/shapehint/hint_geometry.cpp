@@ -5,7 +5,17 @@
 #include <limits>
 #include <numbers>
 
+#include "toolkit/core/dpi_scale.h"
+
 namespace shapehint {
+
+namespace {
+// The figures below are pixels at 96 dpi, scaled to the hint's.
+struct Px {
+  int32_t dpi;
+  int32_t operator()(int32_t design) const { return ScaleForDpi(design, dpi); }
+};
+}  // namespace
 
 int32_t WrapWidth(int32_t max_width, int32_t screen_width) {
   int64_t width = max_width;
@@ -15,17 +25,18 @@ int32_t WrapWidth(int32_t max_width, int32_t screen_width) {
 
 bool IsPointForm(const Rect& rect) { return rect.right == -1 && rect.bottom == -1; }
 
-Rect CalculateDimensions(THintStyle style, const Rect& text_rect, int32_t shadow_depth) {
+Rect CalculateDimensions(THintStyle style, const Rect& text_rect, int32_t shadow_depth, int32_t dpi) {
+  const Px px{dpi};
   const int32_t d = shadow_depth;
   const int32_t tw = text_rect.Width();
   const int32_t th = text_rect.Height();
   switch (style) {
     case hsRect: return {0, 0, tw + d, th + d};
-    case hsRoundRect: return {0, 0, tw + d + 8, th + d + 4};
+    case hsRoundRect: return {0, 0, tw + d + px(8), th + d + px(4)};
     case hsEllipse: return {0, 0, tw + tw / 3 + d, th + th / 3 + d};
     case hsNoseRect:
-    case hsNoseRoundRect: return {0, 0, std::max(tw, 46) + d + 23, th + d + 18};
-    case hsNoseEllipse: return {0, 0, tw + tw / 2 + d + 15, th + th / 2 + d + 15};
+    case hsNoseRoundRect: return {0, 0, std::max(tw, px(46)) + d + px(23), th + d + px(18)};
+    case hsNoseEllipse: return {0, 0, tw + tw / 2 + d + px(15), th + th / 2 + d + px(15)};
   }
   return {0, 0, tw, th};
 }
@@ -49,20 +60,22 @@ bool OnScreen(int64_t x, int64_t y, Size screen) {
 
 }  // namespace
 
-Placement SetPosition(Point anchor, THintPosition preferred, const Rect& window, Size screen) {
+Placement SetPosition(Point anchor, THintPosition preferred, const Rect& window, Size screen, int32_t dpi) {
+  const Px px{dpi};
   const int64_t w = window.Width();
   const int64_t h = window.Height();
-  const int64_t px = anchor.x;
-  const int64_t py = anchor.y;
+  const int64_t ax = anchor.x;
+  const int64_t ay = anchor.y;
+  const int64_t one = px(1);
   THintPosition position = preferred;
   int64_t left = 0;
   int64_t top = 0;
   for (int attempt = 0; attempt < 4; ++attempt) {
     switch (position) {
-      case hpAboveLeft: left = px - 1 - w; top = py - 1 - h; break;
-      case hpAboveRight: left = px + 1; top = py - 1 - h; break;
-      case hpBelowLeft: left = px - 3 - w; top = py + 1; break;
-      case hpBelowRight: left = px + 6; top = py + 1; break;
+      case hpAboveLeft: left = ax - one - w; top = ay - one - h; break;
+      case hpAboveRight: left = ax + one; top = ay - one - h; break;
+      case hpBelowLeft: left = ax - px(3) - w; top = ay + one; break;
+      case hpBelowRight: left = ax + px(6); top = ay + one; break;
     }
     if (OnScreen(left, top, screen) && OnScreen(left + w, top + h, screen)) break;
     position = NextPosition(position);
@@ -80,13 +93,13 @@ Figure Plain(Outline outline, Rect bounds) {
 }
 
 // A rectangle or rounded body with its nose triangle A, T, A + (30, 0).
-Figure NosedBody(Outline outline, Rect bounds, Point a, Point tip, NoseMode mode) {
+Figure NosedBody(Outline outline, Rect bounds, Point a, Point tip, NoseMode mode, int32_t base) {
   Figure figure = Plain(outline, bounds);
   figure.nose = mode;
   if (mode != NoseMode::None) {
     figure.base_start = a;
     figure.tip = tip;
-    figure.base_end = {a.x + kNoseBase, a.y};
+    figure.base_end = {a.x + base, a.y};
   }
   return figure;
 }
@@ -110,73 +123,81 @@ struct Pass {
   Rect text;
 };
 
-Pass NoseRectPass(Outline outline, THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text) {
+Pass NoseRectPass(Outline outline, THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text,
+                  Px px) {
   constexpr auto kFilled = NoseMode::Filled;
   constexpr auto kJoined = NoseMode::Joined;
+  const int32_t n = px(15), b = px(kNoseBase), a = px(55), r = px(16), s = px(25);
+  const auto body = [&](Rect bounds, Point base, Point tip, NoseMode mode) {
+    return NosedBody(outline, bounds, base, tip, mode, b);
+  };
   switch (position) {
     case hpAboveLeft:
-      return {NosedBody(outline, {d, d, w - 15, h - 15}, {w - 55, h - 16}, {w, h}, kFilled),
-              NosedBody(outline, {0, 0, w - d - 15, h - d - 15}, {w - d - 55, h - d - 16}, {w - d, h - d}, kJoined),
-              text.Offset(4, 4)};
+      return {body({d, d, w - n, h - n}, {w - a, h - r}, {w, h}, kFilled),
+              body({0, 0, w - d - n, h - d - n}, {w - d - a, h - d - r}, {w - d, h - d}, kJoined),
+              text.Offset(px(4), px(4))};
     case hpAboveRight:
-      return {NosedBody(outline, {d + 15, d, w, h - 15}, {d + 25, h - 16}, {0, h}, kFilled),
-              NosedBody(outline, {15, 0, w - d, h - d - 15}, {25, h - d - 16}, {0, h - d}, kJoined),
-              text.Offset(19, 4)};
+      return {body({d + n, d, w, h - n}, {d + s, h - r}, {0, h}, kFilled),
+              body({n, 0, w - d, h - d - n}, {s, h - d - r}, {0, h - d}, kJoined),
+              text.Offset(px(19), px(4))};
     case hpBelowLeft:
-      return {NosedBody(outline, {d, d + 15, w - 15, h}, {w - 55, d + 16}, {w, d}, kFilled),
-              NosedBody(outline, {0, 15, w - d - 15, h - d}, {w - d - 55, 16}, {w, 0}, kJoined),
-              text.Offset(4, 19)};
+      return {body({d, d + n, w - n, h}, {w - a, d + r}, {w, d}, kFilled),
+              body({0, n, w - d - n, h - d}, {w - d - a, r}, {w, 0}, kJoined),
+              text.Offset(px(4), px(19))};
     case hpBelowRight:
       // Below and to the right of the pointer the nose casts no shadow.
-      return {NosedBody(outline, {d + 15, d + 15, w, h}, {}, {}, NoseMode::None),
-              NosedBody(outline, {15, 15, w - d, h - d}, {25, 16}, {0, 0}, kJoined),
-              text.Offset(19, 19)};
+      return {body({d + n, d + n, w, h}, {}, {}, NoseMode::None),
+              body({n, n, w - d, h - d}, {s, r}, {0, 0}, kJoined),
+              text.Offset(px(19), px(19))};
   }
   return {};
 }
 
-Pass NoseEllipsePass(THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text) {
+Pass NoseEllipsePass(THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text, Px px) {
   const int32_t tw = text.Width();
   const int32_t th = text.Height();
+  const int32_t n = px(15), three = px(3);
   constexpr auto kFilled = NoseMode::Filled;
   constexpr auto kJoined = NoseMode::Joined;
   switch (position) {
     case hpAboveLeft:
-      return {NoseEllipse({d, d, w - 15, h - 15}, 125, {w, h}, kFilled),
-              NoseEllipse({0, 0, w - d - 15, h - d - 15}, 125, {w - d, h - d}, kJoined),
-              text.Offset((tw - d) / 3 + 3, (th - d) / 3 + 3)};
+      return {NoseEllipse({d, d, w - n, h - n}, 125, {w, h}, kFilled),
+              NoseEllipse({0, 0, w - d - n, h - d - n}, 125, {w - d, h - d}, kJoined),
+              text.Offset((tw - d) / 3 + three, (th - d) / 3 + three)};
     case hpAboveRight: {
-      const int32_t left = (w - tw + 15) / 2;
-      const int32_t top = (h - th - 15) / 2;
-      return {NoseEllipse({d + 15, d, w, h - 15}, 205, {0, h}, kFilled),
-              NoseEllipse({15, 0, w - d, h - d - 15}, 205, {0, h - d}, kJoined),
+      const int32_t left = (w - tw + n) / 2;
+      const int32_t top = (h - th - n) / 2;
+      return {NoseEllipse({d + n, d, w, h - n}, 205, {0, h}, kFilled),
+              NoseEllipse({n, 0, w - d, h - d - n}, 205, {0, h - d}, kJoined),
               {left, top, left + tw, top + th}};
     }
     case hpBelowLeft:
-      return {NoseEllipse({d, d + 15, w - 15, h}, 25, {w, d}, kFilled),
-              NoseEllipse({0, 15, w - d - 15, h - d}, 25, {w, 0}, kJoined),
-              text.Offset((tw - d) / 3 + 3, (th - d) / 3 + 18)};
+      return {NoseEllipse({d, d + n, w - n, h}, 25, {w, d}, kFilled),
+              NoseEllipse({0, n, w - d - n, h - d}, 25, {w, 0}, kJoined),
+              text.Offset((tw - d) / 3 + three, (th - d) / 3 + px(18))};
     case hpBelowRight:
-      return {NoseEllipse({d + 15, d + 15, w, h}, 295, {d, d}, NoseMode::None),
-              NoseEllipse({15, 15, w - d, h - d}, 295, {0, 0}, kJoined),
-              text.Offset((tw - d) / 3 + 3, (th - d) / 3 + 15)};
+      return {NoseEllipse({d + n, d + n, w, h}, 295, {d, d}, NoseMode::None),
+              NoseEllipse({n, n, w - d, h - d}, 295, {0, 0}, kJoined),
+              text.Offset((tw - d) / 3 + three, (th - d) / 3 + n)};
   }
   return {};
 }
 
-Pass StylePass(THintStyle style, THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text) {
+Pass StylePass(THintStyle style, THintPosition position, int32_t w, int32_t h, int32_t d, const Rect& text,
+               Px px) {
   const Rect shadow{d, d, w, h};
   const Rect body{0, 0, w - d, h - d};
   switch (style) {
-    case hsRect: return {Plain(Outline::Rectangle, shadow), Plain(Outline::Rectangle, body), text.Offset(3, 3)};
+    case hsRect:
+      return {Plain(Outline::Rectangle, shadow), Plain(Outline::Rectangle, body), text.Offset(px(3), px(3))};
     case hsRoundRect:
-      return {Plain(Outline::RoundRect, shadow), Plain(Outline::RoundRect, body), text.Offset(5, 5)};
+      return {Plain(Outline::RoundRect, shadow), Plain(Outline::RoundRect, body), text.Offset(px(5), px(5))};
     case hsEllipse:
       return {Plain(Outline::Ellipse, shadow), Plain(Outline::Ellipse, body),
-              text.Offset((text.Width() - d) / 5 + 3, (text.Height() - d) / 5 + 3)};
-    case hsNoseRect: return NoseRectPass(Outline::Rectangle, position, w, h, d, text);
-    case hsNoseRoundRect: return NoseRectPass(Outline::RoundRect, position, w, h, d, text);
-    case hsNoseEllipse: return NoseEllipsePass(position, w, h, d, text);
+              text.Offset((text.Width() - d) / 5 + px(3), (text.Height() - d) / 5 + px(3))};
+    case hsNoseRect: return NoseRectPass(Outline::Rectangle, position, w, h, d, text, px);
+    case hsNoseRoundRect: return NoseRectPass(Outline::RoundRect, position, w, h, d, text, px);
+    case hsNoseEllipse: return NoseEllipsePass(position, w, h, d, text, px);
   }
   return {};
 }
@@ -213,8 +234,9 @@ Point EllipsePoint(const Rect& bounds, int32_t bearing_degrees) {
 }
 
 HintLayout LayoutHint(THintStyle style, THintPosition position, Size window_size, const Rect& text_rect,
-                      int32_t shadow_depth, TShadowStyle shadow_style) {
-  const Pass pass = StylePass(style, position, window_size.width, window_size.height, shadow_depth, text_rect);
+                      int32_t shadow_depth, TShadowStyle shadow_style, int32_t dpi) {
+  const Pass pass =
+      StylePass(style, position, window_size.width, window_size.height, shadow_depth, text_rect, Px{dpi});
   HintLayout layout;
   layout.body = pass.body;
   layout.text = pass.text;
@@ -234,11 +256,12 @@ std::array<uint32_t, 64> TracingPatternPixels(uint32_t shadow_color) {
 }
 
 HintPlan PlanHint(THintStyle style, THintPosition preferred, int32_t shadow_depth, TShadowStyle shadow_style,
-                  const Rect& text_rect, Point anchor, Size screen) {
-  const Rect window = CalculateDimensions(style, text_rect, shadow_depth);
-  const Placement placement = SetPosition(anchor, preferred, window, screen);
+                  const Rect& text_rect, Point anchor, Size screen, int32_t dpi) {
+  const Rect window = CalculateDimensions(style, text_rect, shadow_depth, dpi);
+  const Placement placement = SetPosition(anchor, preferred, window, screen, dpi);
   const Size size{window.Width(), window.Height()};
-  return {text_rect, placement, LayoutHint(style, placement.position, size, text_rect, shadow_depth, shadow_style)};
+  return {text_rect, placement,
+          LayoutHint(style, placement.position, size, text_rect, shadow_depth, shadow_style, dpi)};
 }
 
 }  // namespace shapehint

@@ -21,7 +21,9 @@ bool IsPointForm(const Rect& rect);
 
 // The window rectangle (0, 0, W, H) for a measured text rectangle
 // (0, 0, TW, TH), with room for the shadow whatever its style.
-Rect CalculateDimensions(THintStyle style, const Rect& text_rect, int32_t shadow_depth);
+// The figures here are the 96-dpi ones scaled to `dpi`; the shadow depth
+// and the measured text come already scaled.
+Rect CalculateDimensions(THintStyle style, const Rect& text_rect, int32_t shadow_depth, int32_t dpi = 96);
 
 struct Placement {
   Rect window;              // on the screen
@@ -35,9 +37,10 @@ struct Placement {
 // bottom-right corners both lie inside the screen, right and bottom
 // exclusive. When none fits the window stands at the fourth try and the
 // shape is drawn for the preferred side.
-Placement SetPosition(Point anchor, THintPosition preferred, const Rect& window, Size screen);
+Placement SetPosition(Point anchor, THintPosition preferred, const Rect& window, Size screen, int32_t dpi = 96);
 
-// Rounded bodies use a corner ellipse of this width and height.
+// Rounded bodies use a corner ellipse of this width and height (at 96 dpi,
+// as every figure here).
 constexpr int32_t kRoundCorner = 16;
 // The nose's base is this wide on the nose rectangle styles.
 constexpr int32_t kNoseBase = 30;
@@ -84,7 +87,7 @@ struct HintLayout {
 // The figures for a window of window_size whose shape is drawn for position,
 // and the text rectangle moved to its place.
 HintLayout LayoutHint(THintStyle style, THintPosition position, Size window_size, const Rect& text_rect,
-                      int32_t shadow_depth, TShadowStyle shadow_style);
+                      int32_t shadow_depth, TShadowStyle shadow_style, int32_t dpi = 96);
 
 // The point at a bearing in whole degrees (0 top, 90 right, clockwise) on
 // the ellipse inscribed in bounds.
@@ -108,6 +111,6 @@ struct HintPlan {
 };
 
 HintPlan PlanHint(THintStyle style, THintPosition preferred, int32_t shadow_depth, TShadowStyle shadow_style,
-                  const Rect& text_rect, Point anchor, Size screen);
+                  const Rect& text_rect, Point anchor, Size screen, int32_t dpi = 96);
 
 }  // namespace shapehint

@@ -1,9 +1,13 @@
 #include "components/shapehint/shape_hint_window.h"
 
+#include <algorithm>
+
 #include "components/shapehint/shape_hint.h"
 #include "components/shapehint/three_d_text.h"
 #include "components/shapehint/three_d_text_geometry.h"
 #include "toolkit/app/application.h"
+#include "toolkit/app/dpi.h"
+#include "toolkit/core/dpi_scale.h"
 #include "toolkit/core/handle.h"
 #include "toolkit/forms/screen.h"
 
@@ -22,6 +26,7 @@ POINT ToPOINT(const shapehint::Point& p) { return {p.x, p.y}; }
 struct FigureColors {
   COLORREF fill;
   COLORREF border;
+  int corner;  // the rounded corners' ellipse, scaled
 };
 
 void Triangle(HDC dc, const Figure& f) {
@@ -32,7 +37,7 @@ void Triangle(HDC dc, const Figure& f) {
 void DrawNosedBody(HDC dc, const Figure& f, const FigureColors& colors) {
   const RECT b = ToRECT(f.bounds);
   if (f.outline == Outline::RoundRect) {
-    RoundRect(dc, b.left, b.top, b.right, b.bottom, shapehint::kRoundCorner, shapehint::kRoundCorner);
+    RoundRect(dc, b.left, b.top, b.right, b.bottom, colors.corner, colors.corner);
   } else if (f.outline == Outline::Ellipse) {
     Ellipse(dc, b.left, b.top, b.right, b.bottom);
   } else {
@@ -153,17 +158,30 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
   const TCustomShapeHint& c = *control_;
   SetCaption(hint);
 
+  // The look is given at 96 dpi and drawn at the scale of the monitor the
+  // hint shows on: the font, the 3D offsets, the shadow and every figure.
+  hint_dpi_ = DpiAtPoint(anchor);
+  TFont font(c.Font());
+  font.SetHeight(MulDivRound(font.Height(), hint_dpi_, kDesignDpi));
+  T3DCaption font3d;
+  font3d.Assign(c.Font3D());
+  font3d.SetOrientation(c.Font3D().Orientation());
+  font3d.SetLightDepth(ScaledDepth(c.Font3D().LightDepth()));
+  font3d.SetShadowDepth(ScaledDepth(c.Font3D().ShadowDepth()));
+  font3d.SetTracing(MulDivRound(c.Font3D().Tracing(), hint_dpi_, kDesignDpi));
+
   // Measure, size, place.
-  const int wrap = shapehint::WrapWidth(c.MaxWidth(), Screen().Width());
-  const RECT measured = DrawTextCalc(Caption(), &c.Font3D(), RECT{0, 0, wrap, 0}, c.Font(), true, false,
-                                     shapehint::kHintTextBorder, 0);
+  const int max_width = c.MaxWidth() > 0 ? ScaleForDpi(c.MaxWidth(), hint_dpi_) : c.MaxWidth();
+  const int wrap = shapehint::WrapWidth(max_width, Screen().Width());
+  const RECT measured = DrawTextCalc(Caption(), &font3d, RECT{0, 0, wrap, 0}, font, true, false,
+                                     ScaleForDpi(shapehint::kHintTextBorder, hint_dpi_), 0);
   text_rect_ = measured;
   RECT window = measured;
   CalculateDimensions(window);
   SetBounds(0, 0, window.right, window.bottom);
   const shapehint::Placement placement =
       shapehint::SetPosition({anchor.x, anchor.y}, c.Position(), ToRect(window),
-                             {Screen().Width(), Screen().Height()});
+                             {Screen().Width(), Screen().Height()}, hint_dpi_);
   const RECT place = ToRECT(placement.window);
   const int w = place.right - place.left, h = place.bottom - place.top;
 
@@ -182,25 +200,27 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
 
   RECT text = text_rect_;
   Draw(dc.get(), placement.position, text);
-  select_object keep_font(dc.get(), c.Font().Handle());
-  DrawText3D(dc.get(), Caption(), &c.Font3D(), text, shapehint::kHintDrawFlags,
-             DrawTextStyles(Enabled() ? dtEnabled : dtDisabled), nullptr, {c.Font().Color(), c.Color()});
+  select_object keep_font(dc.get(), font.Handle());
+  DrawText3D(dc.get(), Caption(), &font3d, text, shapehint::kHintDrawFlags,
+             DrawTextStyles(Enabled() ? dtEnabled : dtDisabled), nullptr, {font.Color(), c.Color()});
   window_dc target(wnd);
   BitBlt(target.get(), 0, 0, w, h, dc.get(), 0, 0, SRCCOPY);
 }
 
 void TShapeHintWindow::CalculateDimensions(RECT& r) {
   if (!control_) return;
-  r = ToRECT(shapehint::CalculateDimensions(control_->Style(), ToRect(r), control_->Shadow().Depth()));
+  r = ToRECT(shapehint::CalculateDimensions(control_->Style(), ToRect(r), ScaledDepth(control_->Shadow().Depth()),
+                                            hint_dpi_));
 }
 
 void TShapeHintWindow::Draw(HDC dc, THintPosition position, RECT& text_rect) {
   if (!control_) return;
   const TCustomShapeHint& c = *control_;
   const TShadow& shadow = c.Shadow();
-  const shapehint::HintLayout layout =
-      shapehint::LayoutHint(c.Style(), position, {width_, height_}, ToRect(text_rect), shadow.Depth(), shadow.Style());
-  const FigureColors colors{ColorToRGB(c.Color()), ColorToRGB(c.BorderColor())};
+  const shapehint::HintLayout layout = shapehint::LayoutHint(
+      c.Style(), position, {width_, height_}, ToRect(text_rect), ScaledDepth(shadow.Depth()), shadow.Style(), hint_dpi_);
+  const FigureColors colors{ColorToRGB(c.Color()), ColorToRGB(c.BorderColor()),
+                            ScaleForDpi(shapehint::kRoundCorner, hint_dpi_)};
 
   if (layout.shadow) {
     unique_hbrush brush(shadow.Style() == hssTracing ? CreatePatternBrush(GetBrushBitmap(shadow.Color()))
@@ -220,6 +240,10 @@ void TShapeHintWindow::Draw(HDC dc, THintPosition position, RECT& text_rect) {
   SetROP2(dc, R2_COPYPEN);
   DrawFigure(dc, layout.body, colors);
   text_rect = ToRECT(layout.text);
+}
+
+uint8_t TShapeHintWindow::ScaledDepth(int depth) const {
+  return static_cast<uint8_t>(std::min(ScaleForDpi(depth, hint_dpi_), 255));
 }
 
 void TShapeHintWindow::PaintWindow(HDC dc) {

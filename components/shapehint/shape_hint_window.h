@@ -6,6 +6,7 @@
 // component it measures, places and letters as the standard hint window.
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 
 #include "components/shapehint/hint_geometry.h"
@@ -42,10 +43,13 @@ class TShapeHintWindow : public THintWindow {
 
  private:
   void SetControl(TCustomShapeHint* component);
+  // A depth the component gives at 96 dpi, at the hint's dots per inch.
+  uint8_t ScaledDepth(int depth) const;
   void RaiseClose();
   TCustomShapeHint* control_ = nullptr;
   bool bound_ = false;
   RECT text_rect_{};
+  int hint_dpi_ = 96;
 };
 
 // The 8 × 8 half-tone of tracing shadows: pixels with x + y odd in the

@@ -19,6 +19,8 @@ TNewform::TNewform(TComponent* owner) : TForm(owner) {
   LoadNewformLayout(*this);
   SetBorderStyle(TBorderStyle::bsNone);
   Brush().Style = TBrushStyle::bsClear;
+  // It covers the screen pixel for pixel, whatever its scale.
+  SetScaled(false);
   SetBounds(0, 0, Screen().Width(), Screen().Height());
   FinishConstruction();
 }

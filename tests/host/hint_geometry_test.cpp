@@ -391,3 +391,52 @@ TEST(PlanHint, NoSideFitsDrawsForThePreferredSide) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------- scaled hints
+
+namespace {
+
+// At 144 dpi every figure is the 96-dpi one times 1.5, halves rounded away
+// from zero; the shadow depth (9) and the text (150 × 30) come scaled.
+TEST(ScaledHint, NoseRoundRectAboveRightAt144Dpi) {
+  const Rect text{0, 0, 150, 30};
+  const Rect window = CalculateDimensions(hsNoseRoundRect, text, 9, 144);
+  EXPECT_EQ(window, (Rect{0, 0, 150 + 9 + 35, 30 + 9 + 27}));
+  const Placement placed = SetPosition({500, 400}, hpAboveRight, window, kScreen, 144);
+  EXPECT_EQ(placed.window.left, 502);
+  EXPECT_EQ(placed.window.bottom, 398);
+  const HintLayout layout = LayoutHint(hsNoseRoundRect, hpAboveRight, {194, 66}, text, 9, hssSolid, 144);
+  EXPECT_EQ(layout.body.bounds, (Rect{23, 0, 185, 34}));
+  EXPECT_EQ(layout.body.base_start, (Point{38, 33}));
+  EXPECT_EQ(layout.body.base_end, (Point{38 + 45, 33}));
+  EXPECT_EQ(layout.body.tip, (Point{0, 57}));
+  EXPECT_EQ(layout.text, (Rect{29, 6, 179, 36}));
+  ASSERT_TRUE(layout.shadow.has_value());
+  EXPECT_EQ(layout.shadow->bounds, (Rect{32, 9, 194, 43}));
+}
+
+TEST(ScaledHint, At96DpiTheFiguresAreTheDesignOnes) {
+  for (THintStyle style : {hsRect, hsRoundRect, hsEllipse, hsNoseRect, hsNoseRoundRect, hsNoseEllipse}) {
+    for (THintPosition position : kAllPositions) {
+      const Rect text{0, 0, 100, 20};
+      const Rect window = CalculateDimensions(style, text, 6);
+      EXPECT_EQ(CalculateDimensions(style, text, 6, 96), window);
+      EXPECT_EQ(LayoutHint(style, position, {window.Width(), window.Height()}, text, 6, hssSolid, 96),
+                LayoutHint(style, position, {window.Width(), window.Height()}, text, 6, hssSolid));
+    }
+  }
+}
+
+TEST(ScaledHint, EveryFigureGrowsWithTheScale) {
+  const Rect text{0, 0, 100, 20};
+  EXPECT_EQ(CalculateDimensions(hsNoseEllipse, text, 6, 192), (Rect{0, 0, 100 + 50 + 6 + 30, 20 + 10 + 6 + 30}));
+  for (THintStyle style : {hsRoundRect, hsNoseRect, hsNoseRoundRect}) {
+    const Rect at96 = CalculateDimensions(style, text, 6, 96);
+    const Rect at192 = CalculateDimensions(style, text, 6, 192);
+    // Only the figures double: the text and the depth are the same here.
+    EXPECT_EQ(at192.Width() - text.Width() - 6, 2 * (at96.Width() - text.Width() - 6)) << style;
+    EXPECT_EQ(at192.Height() - text.Height() - 6, 2 * (at96.Height() - text.Height() - 6)) << style;
+  }
+}
+
+}  // namespace

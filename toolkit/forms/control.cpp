@@ -47,6 +47,15 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   RequestAlign();
 }
 
+void TControl::ChangeScale(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int from = dpi_;
+  dpi_ = dpi;
+  font_.SetHeight(MulDivRound(font_.Height(), dpi, from));
+  SetBounds(MulDivRound(left_, dpi, from), MulDivRound(top_, dpi, from), MulDivRound(width_, dpi, from),
+            MulDivRound(height_, dpi, from));
+}
+
 void TControl::SetAlign(TAlign align) {
   if (align == align_) return;
   align_ = align;
@@ -257,6 +266,12 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   BoundsChanged();
   AlignControls();
   RequestAlign();
+}
+
+void TWinControl::ChangeScale(int dpi) {
+  TControl::ChangeScale(dpi);
+  const auto children = controls_;
+  for (TControl* child : children) child->ChangeScale(dpi);
 }
 
 void TWinControl::SetVisible(bool value) {

@@ -10,6 +10,7 @@
 
 #include "toolkit/app/window_class.h"
 #include "toolkit/core/component.h"
+#include "toolkit/core/dpi_scale.h"
 #include "toolkit/graphics/color.h"
 #include "toolkit/graphics/font.h"
 
@@ -83,6 +84,13 @@ class TControl : public TComponent {
   TPopupMenu* PopupMenu() const noexcept { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* menu);
 
+  // The dots per inch the control is laid out for: its layout's 96 until
+  // ChangeScale.
+  int Dpi() const noexcept { return dpi_; }
+  // Lays the control out anew for `dpi`: its bounds, its font and whatever
+  // else of it is measured in pixels, scaled from its current dots per inch.
+  virtual void ChangeScale(int dpi);
+
   // Screen coordinates of a point given in this control's client area.
   POINT ClientToScreen(POINT p) const;
   virtual void Invalidate();
@@ -121,6 +129,8 @@ class TControl : public TComponent {
   void RequestAlign();
   virtual void BoundsChanged() {}
   virtual void FontChanged() { Invalidate(); }
+  // A length the layout gives at 96 dpi, at the control's dots per inch.
+  int Scaled(int design_pixels) const { return ScaleForDpi(design_pixels, dpi_); }
 
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -136,6 +146,7 @@ class TControl : public TComponent {
   TCursor cursor_ = crDefault;
   TPopupMenu* popup_menu_ = nullptr;
   bool mouse_pressed_ = false;
+  int dpi_ = kDesignDpi;
 };
 
 enum class TBrushStyle { bsSolid, bsClear };
@@ -154,6 +165,7 @@ class TWinControl : public TControl, protected MessageTarget {
 
   void SetParent(TWinControl* parent) override;
   void SetBounds(int left, int top, int width, int height) override;
+  void ChangeScale(int dpi) override;
   void SetVisible(bool value) override;
   void SetEnabled(bool value) override;
   void SetCaption(const std::wstring& caption) override;

@@ -3,7 +3,9 @@
 #include <windowsx.h>
 
 #include "toolkit/app/application.h"
+#include "toolkit/app/dpi.h"
 #include "toolkit/core/exceptions.h"
+#include "toolkit/forms/image_list.h"
 #include "toolkit/forms/screen.h"
 
 namespace {
@@ -31,6 +33,10 @@ void TForm::FinishConstruction() {
   const bool show = visible_;
   visible_ = false;
   EndLoading();
+  // Laid out for the monitor it opens on: the primary one when centred on
+  // the screen, else the one at its designed place.
+  if (scaled_)
+    ChangeScale(position_ == TPosition::poScreenCenter ? PrimaryMonitorDpi() : DpiAtPoint(POINT{left_, top_}));
   HandleNeeded();
   AlignControls();
   // A failing create handler is reported and the form is still made.
@@ -130,6 +136,26 @@ void TForm::SetFormStyle(TFormStyle style) {
   if (style == form_style_) return;
   form_style_ = style;
   ApplyStyles();
+}
+
+void TForm::ChangeScale(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int from = dpi_;
+  if (client_width_ >= 0) client_width_ = MulDivRound(client_width_, dpi, from);
+  if (client_height_ >= 0) client_height_ = MulDivRound(client_height_, dpi, from);
+  if (handle_) {
+    // A window that exists is given its new rectangle by the system; only
+    // what it holds is laid out anew.
+    dpi_ = dpi;
+    font_.SetHeight(MulDivRound(font_.Height(), dpi, from));
+    const auto children = controls_;
+    for (TControl* child : children) child->ChangeScale(dpi);
+  } else {
+    TWinControl::ChangeScale(dpi);
+  }
+  for (TComponent* c : Components()) {
+    if (auto* list = dynamic_cast<TImageList*>(c)) list->ChangeScale(dpi);
+  }
 }
 
 void TForm::SetClientWidth(int w) {
@@ -307,6 +333,19 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_DPICHANGED:
+      // Moved to a monitor of another scale: the layout follows, into the
+      // rectangle the system suggests.
+      if (scaled_) {
+        const RECT suggested = *reinterpret_cast<const RECT*>(lp);
+        ChangeScale(HIWORD(wp));
+        SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        AlignControls();
+        Invalidate();
+        return 0;
+      }
+      break;
     case WM_ACTIVATE:
       // The screen remembers the last form activated, hidden or not: the
       // tray icon brings it to the foreground so that its popup menu takes

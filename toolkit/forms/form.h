@@ -37,6 +37,12 @@ class TForm : public TWinControl {
   void SetFormStyle(TFormStyle style);
   TPosition Position() const noexcept { return position_; }
   void SetPosition(TPosition position) { position_ = position; }
+  // Whether the layout is scaled to the dots per inch of the monitor the
+  // form opens on (and follows it to another one). A form sized from the
+  // screen itself is not.
+  bool Scaled() const noexcept { return scaled_; }
+  void SetScaled(bool value) { scaled_ = value; }
+  void ChangeScale(int dpi) override;
   void SetClientWidth(int w);
   void SetClientHeight(int h);
   int ClientWidth() const;
@@ -99,4 +105,5 @@ class TForm : public TWinControl {
   TModalResult modal_result_ = mrNone;
   HICON icon_ = nullptr;
   int client_width_ = -1, client_height_ = -1;
+  bool scaled_ = true;
 };

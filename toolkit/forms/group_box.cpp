@@ -25,7 +25,7 @@ void TGroupBox::PaintWindow(HDC dc) {
   frame.top = tm.tmHeight / 2 - 1;
   DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
   if (caption_.empty()) return;
-  RECT text{kCaptionIndent, 0, kCaptionIndent, tm.tmHeight};
+  RECT text{Scaled(kCaptionIndent), 0, Scaled(kCaptionIndent), tm.tmHeight};
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text, DT_SINGLELINE | DT_CALCRECT);
   SetBkMode(dc, OPAQUE);
   SetBkColor(dc, ColorToRGB(color_));

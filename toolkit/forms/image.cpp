@@ -29,6 +29,11 @@ RECT TImage::DestRect() const {
   return {x, y, x + dw, y + dh};
 }
 
+void TImage::ChangeScale(int dpi) {
+  picture_.ChangeScale(dpi);
+  TControl::ChangeScale(dpi);
+}
+
 void TImage::Paint(HDC dc) {
   if (TGraphic* g = picture_.Graphic(); g && !g->Empty()) g->Draw(dc, DestRect());
 }

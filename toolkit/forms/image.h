@@ -23,6 +23,7 @@ class TImage : public TControl {
   // Where the picture goes, in the image's client coordinates.
   RECT DestRect() const;
   void Paint(HDC dc) override;
+  void ChangeScale(int dpi) override;
 
  private:
   TPicture picture_;

@@ -1,18 +1,23 @@
 #pragma once
-// A list of 16 x 16 icons: the tray icon's pictures and the menus' images.
+// A list of icons, 16 x 16 at 96 dpi: the tray icon's pictures and the
+// menus' images.
 #include <windows.h>
 
 #include <vector>
 
 #include "toolkit/core/component.h"
+#include "toolkit/core/dpi_scale.h"
 #include "toolkit/core/handle.h"
 
 class TImageList : public TComponent {
  public:
   explicit TImageList(TComponent* owner);
 
-  int Width() const noexcept { return 16; }
-  int Height() const noexcept { return 16; }
+  int Width() const noexcept { return size_; }
+  int Height() const noexcept { return size_; }
+  // The icons at their size for `dpi`: those from resources taken anew at
+  // the nearest size they have, the others resized.
+  void ChangeScale(int dpi);
   int Count() const noexcept { return static_cast<int>(icons_.size()); }
   // Adds a copy of the icon, scaled to the list's size.
   void AddIcon(HICON icon);
@@ -29,6 +34,8 @@ class TImageList : public TComponent {
   struct Entry {
     unique_hicon icon;
     mutable unique_hbitmap menu_bitmap;
+    int resource = 0;  // the icon resource it came from, if any
   };
   std::vector<Entry> icons_;
+  int size_ = 16;
 };

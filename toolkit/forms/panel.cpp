@@ -42,6 +42,13 @@ void TPanel::SetBevelOuter(TBevelCut cut) {
   Changed();
 }
 
+void TPanel::ChangeScale(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  bevel_width_ = MulDivRound(bevel_width_, dpi, dpi_);
+  border_width_ = MulDivRound(border_width_, dpi, dpi_);
+  TWinControl::ChangeScale(dpi);
+}
+
 void TPanel::SetBevelWidth(int width) {
   bevel_width_ = width;
   Changed();

@@ -18,6 +18,7 @@ class TPanel : public TWinControl {
   int BorderWidth() const noexcept { return border_width_; }
   void SetBorderWidth(int width);
   RECT AlignArea() const override;
+  void ChangeScale(int dpi) override;
 
  protected:
   void CreateParams(CreateParamsData& params) override;

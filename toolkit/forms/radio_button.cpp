@@ -90,15 +90,16 @@ LRESULT TRadioButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TRadioButton::PaintWindow(HDC dc) {
   const RECT client = ClientRect();
-  const int glyph_top = (client.bottom - kGlyphSize) / 2;
-  RECT glyph{0, glyph_top, kGlyphSize, glyph_top + kGlyphSize};
+  const int glyph_size = Scaled(kGlyphSize);
+  const int glyph_top = (client.bottom - glyph_size) / 2;
+  RECT glyph{0, glyph_top, glyph_size, glyph_top + glyph_size};
   DrawFrameControl(dc, &glyph, DFC_BUTTON,
                    DFCS_BUTTONRADIO | (checked_ ? DFCS_CHECKED : 0) | (pushed_ ? DFCS_PUSHED : 0));
   if (caption_.empty()) return;
   select_object font(dc, font_.Handle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(font_.Color()));
-  RECT text{kGlyphSize + kCaptionGap, 0, client.right, client.bottom};
+  RECT text{glyph_size + Scaled(kCaptionGap), 0, client.right, client.bottom};
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   if (handle_ && GetFocus() == handle_) {
     RECT box = text;

@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <limits>
 
+#include "toolkit/core/dpi_scale.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/file_stream.h"
 #include "toolkit/graphics/jpeg_decoder.h"
@@ -218,7 +219,9 @@ void TBitmap::Draw(HDC dc, const RECT& dest) const {
   HDC src = self.Canvas().Handle();
   // On a palette display a deeper picture is shrunk with halftoning, as the
   // plain copy would lose most of its colours there.
-  const bool halftone = GetDeviceCaps(dc, BITSPIXEL) <= 8 && Bits() > 8;
+  // A picture enlarged for a scaled layout is smoothed the same way.
+  const bool enlarged = dest.right - dest.left > width_ || dest.bottom - dest.top > height_;
+  const bool halftone = (GetDeviceCaps(dc, BITSPIXEL) <= 8 && Bits() > 8) || enlarged;
   const int old_mode = SetStretchBltMode(dc, halftone ? HALFTONE : COLORONCOLOR);
   if (halftone) SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, src, 0, 0, width_,
@@ -476,7 +479,28 @@ void TPicture::LoadFromFile(const std::wstring& path) {
   else if (ext == L".emf" || ext == L".wmf") graphic = std::make_unique<TMetafile>();
   else throw EInvalidGraphic(FormatMessageText(L"Unknown picture file extension (%s)", ext));
   graphic->LoadFromFile(path);
-  graphic_ = std::move(graphic);
+  SetGraphic(std::move(graphic));
+}
+
+int TPicture::Width() const {
+  if (!graphic_) return 0;
+  return layout_scaled_ ? ScaleForDpi(graphic_->Width(), dpi_) : graphic_->Width();
+}
+
+int TPicture::Height() const {
+  if (!graphic_) return 0;
+  return layout_scaled_ ? ScaleForDpi(graphic_->Height(), dpi_) : graphic_->Height();
+}
+
+void TPicture::ChangeScale(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  if (icon_resource_) {
+    const int id = icon_resource_, size = icon_size_;
+    unique_hicon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                                    ScaleForDpi(size, dpi), ScaleForDpi(size, dpi), 0)));
+    if (icon) static_cast<TIcon&>(*graphic_).SetHandle(icon.release());
+  }
 }
 
 void TPicture::SaveToFile(const std::wstring& path) const {
@@ -488,7 +512,8 @@ void TPicture::LoadJpegResource(int id) {
   if (bytes.empty()) throw EInvalidGraphic(L"JPEG image is not valid");
   auto jpeg = std::make_unique<TJPEGImage>();
   jpeg->LoadFromBytes(bytes);
-  graphic_ = std::move(jpeg);
+  SetGraphic(std::move(jpeg));
+  layout_scaled_ = true;
 }
 
 void TPicture::LoadMetafileResource(int id) {
@@ -496,7 +521,8 @@ void TPicture::LoadMetafileResource(int id) {
   if (bytes.empty()) throw EInvalidGraphic(L"Metafile is not valid");
   auto metafile = std::make_unique<TMetafile>();
   metafile->LoadFromBytes(bytes);
-  graphic_ = std::move(metafile);
+  SetGraphic(std::move(metafile));
+  layout_scaled_ = true;
 }
 
 void TPicture::LoadIconResource(int id, int size) {
@@ -504,5 +530,8 @@ void TPicture::LoadIconResource(int id, int size) {
   icon->SetHandle(static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
   if (!icon->Handle()) throw EInvalidGraphic(L"Icon image is not valid");
-  graphic_ = std::move(icon);
+  SetGraphic(std::move(icon));
+  icon_resource_ = id;
+  icon_size_ = size;
+  dpi_ = 96;
 }

@@ -147,9 +147,18 @@ class TMetafile : public TGraphic {
 class TPicture {
  public:
   TGraphic* Graphic() const noexcept { return graphic_.get(); }
-  void SetGraphic(std::unique_ptr<TGraphic> graphic) { graphic_ = std::move(graphic); }
-  int Width() const { return graphic_ ? graphic_->Width() : 0; }
-  int Height() const { return graphic_ ? graphic_->Height() : 0; }
+  void SetGraphic(std::unique_ptr<TGraphic> graphic) {
+    graphic_ = std::move(graphic);
+    layout_scaled_ = false;
+    icon_resource_ = 0;
+  }
+  // The size the picture is shown at: a layout's picture at the layout's
+  // dots per inch, any other at its own size in pixels.
+  int Width() const;
+  int Height() const;
+  // A layout's pictures follow its scale: pictures drawn at their scaled
+  // size, icons taken anew at the nearest size they have.
+  void ChangeScale(int dpi);
   // The graphic class comes from the extension (any case): .bmp, .jpg,
   // .jpeg, .ico, .emf, .wmf. The current picture stays if loading fails.
   void LoadFromFile(const std::wstring& path);
@@ -162,6 +171,9 @@ class TPicture {
 
  private:
   std::unique_ptr<TGraphic> graphic_;
+  bool layout_scaled_ = false;  // a layout picture, drawn at dpi_
+  int dpi_ = 96;
+  int icon_resource_ = 0, icon_size_ = 0;
 };
 
 // The extension a file name ends with, lower case, with the dot ("" if none).
