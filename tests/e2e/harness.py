@@ -157,7 +157,7 @@ def free_display(size=DEFAULT_SIZE, depth=24):
     return xvfb, f":{number}"
 
 
-def _registry_file(size):
+def _registry_file(size, dpi=96):
     lines = ["Windows Registry Editor Version 5.00", ""]
 
     def key(name, values):
@@ -176,14 +176,19 @@ def _registry_file(size):
     key(r"HKEY_CURRENT_USER\Software\Wine\Explorer", {"Desktop": DESKTOP})
     key(r"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops", {DESKTOP: f"{size[0]}x{size[1]}"})
     key(rf"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\{DESKTOP}", {"EnableShell": 1})
+    if dpi != 96:
+        # The display's scale, where Wine's display settings put it.
+        key(r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts",
+            {"LogPixels": dpi})
+        key(r"HKEY_CURRENT_USER\Control Panel\Desktop", {"LogPixels": dpi})
     return "\r\n".join(lines)
 
 
-def prefix_template(arch, size=DEFAULT_SIZE):
+def prefix_template(arch, size=DEFAULT_SIZE, dpi=96):
     """A prefix made once and cached under build/, for copying into each run."""
-    settings = _registry_file(size)
+    settings = _registry_file(size, dpi)
     key = hashlib.sha256(f"{wine_version()}\n{arch}\n{settings}\nfonts: marlett.ttf".encode()).hexdigest()[:12]
-    template = PREFIX_CACHE / f"template-{arch}-{size[0]}x{size[1]}-{key}"
+    template = PREFIX_CACHE / f"template-{arch}-{size[0]}x{size[1]}{'' if dpi == 96 else f'-{dpi}dpi'}-{key}"
     if template.is_dir():
         return template
     PREFIX_CACHE.mkdir(parents=True, exist_ok=True)
@@ -299,7 +304,8 @@ class App:
 class Session:
     """A test run's display, prefix and wineserver, and what it started in them."""
 
-    def __init__(self, exe, probe, size=DEFAULT_SIZE, display=None, keep=None):
+    def __init__(self, exe, probe, size=DEFAULT_SIZE, display=None, keep=None, dpi=96):
+        self.dpi = dpi
         self.exe = Path(exe).resolve()
         self.probe_exe = Path(probe).resolve()
         self.size = tuple(size)
@@ -328,7 +334,7 @@ class Session:
             raise HarnessError("this machine cannot run 32-bit programs: build and test the win64 preset")
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
         try:
-            template = prefix_template(self.arch, self.size)
+            template = prefix_template(self.arch, self.size, self.dpi)
             if not self.display:
                 self.xvfb, self.display = free_display(self.size)
             self.run_dir = Path(tempfile.mkdtemp(prefix="kelvora-e2e-"))
@@ -637,6 +643,13 @@ def session():
     return _session
 
 
+def scaled_session(dpi):
+    """A session of its own whose display is scaled to `dpi` dots per inch,
+    with the run's programs; the caller stops it."""
+    main = session()
+    return Session(main.exe, main.probe_exe, size=main.size, dpi=dpi).start()
+
+
 def stop_session():
     global _session
     if _session is not None:
@@ -655,9 +668,14 @@ class KelvoraTestCase(unittest.TestCase):
         signal.signal(signal.SIGALRM, out_of_time)
         signal.alarm(self.time_limit)
         self.addCleanup(signal.alarm, 0)
-        self.session = session()
+        self.session = self.session_for_test()
         # Each test starts with the pointer where no window of the program is.
         self.session.move(0, 0)
+
+    def session_for_test(self):
+        """The session the test runs in: the run's own, unless a test class
+        needs a display of its own."""
+        return session()
 
     def start_kelvora(self, cwd=None):
         """kelvora.exe, in the run's work folder unless told another one."""

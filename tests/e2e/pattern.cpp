@@ -65,6 +65,8 @@ DWORD WINAPI WatchStdin(void* window) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Physical pixels on a scaled display, as the program under test sees them.
+  SetProcessDPIAware();
   if (argc != 6) {
     std::fprintf(stderr, "usage: pattern pixels|halftone <x> <y> <w> <h>\n");
     return 2;

@@ -577,6 +577,8 @@ int Usage() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Physical pixels on a scaled display, as the program under test sees them.
+  SetProcessDPIAware();
   if (argc < 2) return Usage();
   const std::wstring_view command = argv[1];
   if (command == L"windows" && argc == 3) return Windows(ParseNumber(argv[2]));
