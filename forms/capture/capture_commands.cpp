@@ -22,6 +22,9 @@ void SaveStep(TSavePictureDialog& dialog, const TGraphic& picture) {
 }  // namespace
 
 void TForm1::N1Click(TComponent*) {
+  // The selector's still picture is taken as it appears: the menu that
+  // chose this command must have left the screen by then.
+  WaitForMenuToLeaveScreen();
   Newform->ShowModal();
   RECT rect;
   Newform->GetSelRect(rect);

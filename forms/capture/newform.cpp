@@ -1,5 +1,7 @@
 #include "forms/capture/newform.h"
 
+#include "forms/capture/screen_capture.h"
+
 #include <windowsx.h>
 
 #include "toolkit/core/handle.h"
@@ -30,16 +32,9 @@ void TNewform::GetSelRect(RECT& rect) const {
 }
 
 void TNewform::DoShow() {
-  // The tray menu that chose the command has only just closed, and the
-  // windows beneath it repaint in their own time: without this pause (the
-  // one the capture itself waits after the selector) the still picture
-  // keeps the menu.
-  Sleep(100);
   still_ = std::make_unique<TBitmap>();
-  still_->SetWidth(Width());
-  still_->SetHeight(Height());
   window_dc screen(nullptr);
-  BitBlt(still_->Canvas().Handle(), 0, 0, Width(), Height(), screen.get(), 0, 0, SRCCOPY);
+  CaptureStill(screen.get(), *still_);
   TForm::DoShow();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/core/exceptions.h"
@@ -85,7 +86,62 @@ void CopyScreenMapped(HDC canvas, HBITMAP picture, int width, int height, HDC sc
   }
 }
 
+BOOL CALLBACK FindVisibleMenu(HWND wnd, LPARAM found) {
+  wchar_t name[8];
+  if (IsWindowVisible(wnd) && GetClassNameW(wnd, name, 8) && std::wstring_view(name) == L"#32768") {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool MenuShowing() {
+  bool found = false;
+  EnumThreadWindows(GetCurrentThreadId(), FindVisibleMenu, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+BOOL CALLBACK CollectVisible(HWND wnd, LPARAM windows) {
+  if (IsWindowVisible(wnd)) reinterpret_cast<std::vector<HWND>*>(windows)->push_back(wnd);
+  return TRUE;
+}
+
 }  // namespace
+
+void CaptureStill(HDC screen, TBitmap& bitmap) {
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  bitmap.SetWidth(Screen().Width());
+  bitmap.SetHeight(Screen().Height());
+  CopyScreen(bitmap.Canvas().Handle(), bitmap.Width(), bitmap.Height(), screen, 0, 0);
+}
+
+void WaitForMenuToLeaveScreen() {
+  const DWORD start = GetTickCount();
+  constexpr DWORD kBound = 250;
+  while (MenuShowing() && GetTickCount() - start < kBound) Sleep(1);
+  // The windows that were under the menu belong to other threads (the
+  // shell's desktop and taskbar) or to this one. A message answered by each
+  // other thread means it has read the exposure the server sent it; the
+  // second answer comes after it has gone idle once and put its repainted
+  // pixels on the screen. Then what is still invalid is painted now.
+  std::vector<HWND> windows, answered;
+  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
+  for (int pass = 0; pass < 2; ++pass) {
+    answered.clear();
+    for (HWND wnd : windows) {
+      const DWORD spent = GetTickCount() - start;
+      if (spent >= kBound) return;
+      DWORD_PTR ignored;
+      // A window that does not answer in time is left as it is: the wait
+      // is bounded, and a hung window would not repaint anyway.
+      if (GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId() ||
+          SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kBound - spent, &ignored))
+        answered.push_back(wnd);
+    }
+  }
+  for (HWND wnd : answered) RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  GdiFlush();
+}
 
 void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   // A drag up or to the left captures the area dragged over: the corners

@@ -22,3 +22,14 @@ void CaptureScreenRect(HDC screen, const RECT& area, TBitmap& bitmap);
 // a fresh bitmap, as an 8-bit picture whose colour table is the screen's
 // halftone palette (each screen colour mapped to its nearest entry).
 void CaptureDesktop(HDC screen, TBitmap& bitmap);
+
+// The region selector's still picture: the whole primary screen as it is
+// now, in the screen's own format, copied in bands.
+void CaptureStill(HDC screen, TBitmap& bitmap);
+
+// Waits, for at most about a quarter of a second, until the popup menu that
+// chose a command has left the screen: no menu window of this thread is
+// visible any more, and every other window has taken the server's news of
+// the uncovered area and repainted it. The selector's still picture must
+// not keep the menu.
+void WaitForMenuToLeaveScreen();

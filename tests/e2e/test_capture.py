@@ -131,9 +131,12 @@ class CaptureTest(harness.KelvoraTestCase):
         return screen
 
     def dialog(self, app, caption):
+        """The visible message box with that caption, once its text is in it
+        (the box can show a moment before its text control is filled)."""
         return harness.wait_until(
-            lambda: next((d for d in app.dialogs() if d["window"]["visible"] and d["caption"] == caption), None),
-            timeout=10, what=f"the dialog {caption!r}")
+            lambda: next((d for d in app.dialogs()
+                          if d["window"]["visible"] and d["caption"] == caption and any(d["texts"])), None),
+            timeout=10, what=f"the dialog {caption!r} with its text")
 
     def answer(self, dialog, control_id):
         """Clicks the dialog's button with that id, once it is there."""
