@@ -2,6 +2,9 @@
 // process: the grab into the bitmap (depth and palette included), the BMP
 // encoding and the write of the capture file. No questions, no dialogs.
 //
+//   capture_bench serve                 one capture per line read from stdin:
+//                                       "desktop" or "region <w> <h>" (at 100, 100);
+//                                       answers "<grab> <encode> <write> <total>"
 //   capture_bench desktop <runs>        whole-screen captures
 //   capture_bench region <runs> <w> <h> region captures at 100, 100
 //   capture_bench peak                  one desktop capture; the process's peak memory
@@ -108,6 +111,26 @@ int Run(int argc, wchar_t** argv) {
   if (argc < 2) return Usage();
   const std::wstring mode = argv[1];
   auto desktop = [](HDC screen, TBitmap& bitmap) { CaptureDesktop(screen, bitmap); };
+  if (mode == L"serve" && argc == 2) {
+    // Kept running by bench/run.sh, which takes its turns with the floors
+    // and the peers: every contender sees the same moments of the machine.
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin)) {
+      Stages stages;
+      int w = 0, h = 0;
+      if (std::sscanf(line, "region %d %d", &w, &h) == 2) {
+        const RECT area{100, 100, 100 + w, 100 + h};
+        TimedCapture(stages, [&](HDC screen, TBitmap& bitmap) { CaptureScreenRect(screen, area, bitmap); }, false);
+      } else if (std::string(line).starts_with("desktop")) {
+        TimedCapture(stages, desktop, true);
+      } else {
+        break;
+      }
+      std::printf("%.3f %.3f %.3f %.3f\n", stages.grab[0], stages.encode[0], stages.write[0], stages.total[0]);
+      std::fflush(stdout);
+    }
+    return 0;
+  }
   if (mode == L"desktop" && argc == 3) {
     Stages stages;
     const int runs = _wtoi(argv[2]);

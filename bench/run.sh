@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # The capture benchmark (see bench/README.md): on a 1920x1080x24 Xvfb under
-# Wine, the two capture commands' picture work in process (capture_bench.exe),
-# the X server's floor (xfloor), and xwd, ImageMagick's import and maim as
-# whole processes; then the peak memory of one desktop capture and the leak
-# check. Prints medians, ratios and the targets met or missed.
+# Wine, the capture commands' picture work in process (capture_bench.exe), the
+# X server's floors (xfloor) and xwd, ImageMagick's import and maim as whole
+# processes, interleaved round by round (bench/rounds.py); then the peak
+# memory of one desktop capture and the leak check; then, with the whole
+# program in Wine's desktop (bench/session_bench.py), the region overlay's
+# time, idle memory beside a one-window program, and idle CPU. Prints
+# min/median/max, ratios and the targets met or MISSED.
 #
-#   bench/run.sh                    15 timed runs of each
+#   bench/run.sh                    15 rounds
 #   KELVORA_BENCH_RUNS=31 bench/run.sh
 #   KELVORA_BUILD=build/mine bench/run.sh       another build directory
 #   KELVORA_BENCH_LEAK=20000                    captures in the leak check
+#   KELVORA_BENCH_IDLE=30                       seconds of the idle CPU reading
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 runs=${KELVORA_BENCH_RUNS:-15}
 leak_count=${KELVORA_BENCH_LEAK:-20000}
+idle_seconds=${KELVORA_BENCH_IDLE:-30}
 size=1920x1080
 
 # Some kernels run 64-bit code only; Wine's 32-bit loader cannot run there.
@@ -25,10 +30,13 @@ else
 fi
 build_dir=${KELVORA_BUILD:-build/$preset}
 cmake --preset "$preset" -B "$build_dir" >/dev/null
-cmake --build "$build_dir" --target capture_bench -j2 >/dev/null
+cmake --build "$build_dir" --target capture_bench one_window kelvora probe -j2 >/dev/null
+build_dir=$(cd "$build_dir" && pwd)
 bench_exe=$(cd "$build_dir" && pwd)/bench/capture_bench.exe
 xfloor=$(cd "$build_dir" && pwd)/bench/xfloor
-gcc -O2 -Wall -Wextra -o "$xfloor" bench/xfloor.c -lX11
+xoverlay=$(cd "$build_dir" && pwd)/bench/xoverlay
+gcc -O2 -Wall -Wextra -o "$xfloor" bench/xfloor.c -lX11 -lXext
+gcc -O2 -Wall -Wextra -o "$xoverlay" bench/xoverlay.c -lX11 -lXtst
 
 work=$(mktemp -d /tmp/kelvora-bench-XXXXXX)
 xvfb_pid=
@@ -58,34 +66,12 @@ mkdir "$work/out"
 cd "$work/out"
 
 value() { sed -n "s/^$1 //p" "$2" | tr -d '\r'; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-# Wall time of one command in milliseconds.
-wall_ms() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.1f\n", ns / 1e6 }'
-}
 
-echo "bench: $runs runs each on $DISPLAY ($size, depth 24), $("$loader" --version)"
-"$loader" "$bench_exe" desktop 2 >/dev/null # warm-up: fonts, caches, wineserver
-"$loader" "$bench_exe" desktop "$runs" >"$work/desktop.txt"
-"$loader" "$bench_exe" region "$runs" 800 600 >"$work/region.txt"
-"$loader" "$bench_exe" desktop 1 >/dev/null
+echo "bench: $runs rounds on $DISPLAY ($size, depth 24), $("$loader" --version), $(nproc) cores"
+"$loader" "$bench_exe" desktop 1 >/dev/null # the capture file's size, for the floors' writes
 capture_bytes=$(stat -c %s "$work/out/新截图1.BMP")
-"$xfloor" "$runs" "$capture_bytes" "$work/floor.bin" >"$work/floor.txt"
-
-for peer in xwd import maim; do
-  for _ in $(seq "$runs"); do
-    case $peer in
-      xwd) wall_ms xwd -root -silent -out "$work/peer.xwd" ;;
-      import) wall_ms import -window root "$work/peer.bmp" ;;
-      maim) wall_ms maim -f bmp "$work/peer.bmp" ;;
-    esac
-  done | median >"$work/$peer.txt"
-done
+/usr/bin/python3 "$here/bench/rounds.py" --loader "$loader" --bench "$bench_exe" --xfloor "$xfloor" \
+  --work "$work" --capture-bytes "$capture_bytes" --rounds "$runs"
 
 # Runs the bench with --pause: at each "pause <label>" it reads the
 # process's own /proc status (the wine loader's pid is the Windows
@@ -122,10 +108,6 @@ echo "bench: leak check, $leak_count region captures of 10 x 10"
 : >"$work/leak.txt.proc"
 run_paused "$work/leak.txt" leak "$leak_count"
 
-desktop=$(value desktop_total_ms "$work/desktop.txt")
-floor=$(value floor_ms "$work/floor.txt")
-xwd_ms=$(cat "$work/xwd.txt") import_ms=$(cat "$work/import.txt") maim_ms=$(cat "$work/maim.txt")
-fastest=$(printf '%s\n' "$xwd_ms" "$import_ms" "$maim_ms" | sort -n | head -n 1)
 peak_kb=$(value proc_after_VmHWM "$work/peak.txt.proc")
 base_kb=$(value proc_before_VmHWM "$work/peak.txt.proc")
 priv_100=$(value proc_after_100_RssAnon "$work/leak.txt.proc")
@@ -139,20 +121,6 @@ verdict() { if awk "BEGIN { exit !($1) }"; then echo met; else echo MISSED; fi; 
 
 cat <<REPORT
 
-== in process (median of $runs, ms)      grab    encode  write   total
-desktop capture 1920x1080 -> 8 bit    $(value desktop_grab_ms "$work/desktop.txt")  $(value desktop_encode_ms "$work/desktop.txt")  $(value desktop_write_ms "$work/desktop.txt")  $desktop
-region capture 800x600 (screen depth) $(value region_grab_ms "$work/region.txt")  $(value region_encode_ms "$work/region.txt")  $(value region_write_ms "$work/region.txt")  $(value region_total_ms "$work/region.txt")
-X server floor (XGetImage of the root + write of $capture_bytes bytes): $floor ms
-
-== whole processes (median of $runs, ms)
-xwd -root          $xwd_ms
-import -window root $import_ms
-maim -f bmp        $maim_ms
-
-== ratios
-desktop capture / floor:         $(ratio "$desktop" "$floor")  (target <= 2.5: $(verdict "$desktop <= 2.5 * $floor"))
-desktop capture / fastest peer:  $(ratio "$desktop" "$fastest")  (target < 1: $(verdict "$desktop < $fastest"))
-
 == memory of the process running one desktop capture (VmHWM, KiB)
 before the capture: $base_kb   after: $peak_kb   (target < 30 MB = 29296 KiB: $(verdict "$peak_kb < 29296"))
 
@@ -160,4 +128,30 @@ before the capture: $base_kb   after: $peak_kb   (target < 30 MB = 29296 KiB: $(
 private (RssAnon) KiB after 100: $priv_100   after all: $priv_all   growth: $((priv_all - priv_100))
 VmRSS KiB after 100: $rss_100   after all: $rss_all   growth: $((rss_all - rss_100))
 (target: all done, growth <= 1024: $(verdict "$done_count == $leak_count && $priv_all - $priv_100 <= 1024 && $rss_all - $rss_100 <= 1024"))
+REPORT
+
+# The whole program needs Wine's desktop with its taskbar: the e2e harness
+# makes its own display and prefix for it.
+wineserver -k 2>/dev/null || true
+echo
+echo "bench: kelvora.exe in Wine's desktop ($size): overlay, idle memory, idle CPU (${idle_seconds} s)"
+/usr/bin/python3 "$here/bench/session_bench.py" --build "$build_dir" --xoverlay "$xoverlay" --rounds "$runs" \
+  --idle "$idle_seconds" >"$work/session.txt"
+overlay=$(value overlay_painted_ms "$work/session.txt")
+idle_kb=$(value idle_rssanon_kb "$work/session.txt")
+baseline_kb=$(value baseline_rssanon_kb "$work/session.txt")
+after_kb=$(value after_overlay_rssanon_kb "$work/session.txt")
+ticks=$(value idle_cpu_ticks "$work/session.txt")
+overlay_median=$(echo "$overlay" | awk '{ print $2 }')
+cat <<REPORT
+
+== region overlay: release on the menu item to the selector showing its still picture (ms)
+mapped  (min median max): $(value overlay_mapped_ms "$work/session.txt")
+painted (min median max): $overlay   rounds: $(value overlay_rounds "$work/session.txt"), timed out: $(value overlay_missed "$work/session.txt")
+(target median <= 60: $(verdict "${overlay_median:-1e9} <= 60"))
+
+== idle (after the fade)
+RssAnon KiB: kelvora.exe $idle_kb, one-window program $baseline_kb, difference $((idle_kb - baseline_kb)) (target <= 5120: $(verdict "$idle_kb - $baseline_kb <= 5120"))
+RssAnon KiB after the $runs overlay rounds: $after_kb
+CPU ticks over $idle_seconds s: $ticks, context switches: $(value idle_context_switches "$work/session.txt") (target 0 ticks: $(verdict "$ticks == 0"))
 REPORT

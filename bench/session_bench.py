@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""The measures that need the whole program in Wine's desktop with its
+taskbar (run by bench/run.sh; see bench/README.md):
+
+- region overlay: from the release on "抓区域图" to the selector mapped and
+  showing the screen as it was before the menu opened (bench/xoverlay.c);
+- idle memory: RssAnon of kelvora.exe once its banner has faded, beside a
+  one-window Win32 program (bench/one_window.cpp) in the same Wine;
+- idle CPU: the process's CPU ticks and context switches over a quiet span.
+
+    /usr/bin/python3 bench/session_bench.py --build DIR --xoverlay PATH [--rounds 15] [--idle 30]
+
+Prints "key value" lines for bench/run.sh."""
+
+import argparse
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+import harness  # noqa: E402
+
+TRAY_TIP = "Kelvora^_^"
+SIZE = (1920, 1080)
+
+
+def status_kb(pid, key):
+    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith(key + ":"):
+            return int(line.split()[1])
+    return 0
+
+
+def cpu_ticks(pid):
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime, stime of all threads
+
+
+def switches(pid):
+    total = 0
+    for task in Path(f"/proc/{pid}/task").iterdir():
+        for line in (task / "status").read_text().splitlines():
+            if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                total += int(line.split()[1])
+    return total
+
+
+def say(key, value):
+    print(f"{key} {value}", flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", type=Path, required=True)
+    parser.add_argument("--xoverlay", type=Path, required=True)
+    parser.add_argument("--rounds", type=int, default=15)
+    parser.add_argument("--idle", type=float, default=30.0)
+    args = parser.parse_args()
+    exe = args.build / "app" / "kelvora.exe"
+    probe = args.build / "tests" / "e2e" / "probe.exe"
+    one_window = args.build / "bench" / "one_window.exe"
+
+    with harness.Session(exe, probe, size=SIZE) as session:
+        baseline = session.launch(exe=one_window)
+        baseline.wait_window("KelvoraBenchOneWindow", visible=True)
+        app = session.launch()
+        app.wait_window("TForm1", visible=True)
+        harness.wait_until(lambda: not app.window("TForm1")["visible"], timeout=30, interval=0.5,
+                           what="the banner to fade out")
+        time.sleep(2)
+        say("idle_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
+        say("idle_vmrss_kb", status_kb(app.linux_pid, "VmRSS"))
+        say("baseline_rssanon_kb", status_kb(baseline.linux_pid, "RssAnon"))
+        say("baseline_vmrss_kb", status_kb(baseline.linux_pid, "VmRSS"))
+        # Its caption would change colour with the activations of the rounds below.
+        baseline.end()
+
+        ticks, switched = cpu_ticks(app.linux_pid), switches(app.linux_pid)
+        time.sleep(args.idle)
+        say("idle_seconds", args.idle)
+        say("idle_cpu_ticks", cpu_ticks(app.linux_pid) - ticks)
+        say("idle_context_switches", switches(app.linux_pid) - switched)
+
+        helper = subprocess.Popen([str(args.xoverlay)], env=session.env, stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, text=True)
+        mapped, painted, missed = [], [], 0
+        try:
+            for _ in range(args.rounds):
+                session.move(0, 0)
+                time.sleep(0.3)
+                helper.stdin.write("ref\n")
+                helper.stdin.flush()
+                harness.readline(helper.stdout, 10, "the reference rows")
+                icon = harness.wait_until(lambda: session.tray_icons(TRAY_TIP), timeout=10,
+                                          what="the tray icon")[-1]
+                session.click_tray_icon(icon, button=3)
+                menu = harness.wait_until(lambda: next((m for m in session.menus() if m["items"]), None),
+                                          timeout=5, what="the tray menu")
+                item = next(i for i in menu["items"] if i["text"].replace("&", "") == "抓区域图")
+                rect = item["rect"]
+                helper.stdin.write(f"click {(rect['left'] + rect['right']) // 2} "
+                                   f"{(rect['top'] + rect['bottom']) // 2}\n")
+                helper.stdin.flush()
+                answer = harness.readline(helper.stdout, 10, "the overlay time").split()
+                if answer[0] == "timeout":
+                    missed += 1
+                    print("session_bench: overlay round timed out:", " ".join(answer), file=sys.stderr)
+                else:
+                    mapped.append(float(answer[0]))
+                    painted.append(float(answer[1]))
+                # A click without a drag closes the selector; the empty
+                # capture asks nothing.
+                app.wait_window("TNewform", visible=True)
+                session.click(5, 5)
+                harness.wait_until(lambda: not app.window("TNewform")["visible"], timeout=10,
+                                   what="the selector to close")
+        finally:
+            helper.stdin.close()
+            helper.wait(timeout=10)
+        for name, values in (("overlay_mapped", mapped), ("overlay_painted", painted)):
+            if values:
+                say(f"{name}_ms", f"{min(values):.1f} {statistics.median(values):.1f} {max(values):.1f}")
+        say("overlay_rounds", len(painted))
+        say("overlay_missed", missed)
+        say("after_overlay_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
