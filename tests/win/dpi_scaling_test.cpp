@@ -10,6 +10,7 @@
 #include "toolkit/forms/image_list.h"
 #include "toolkit/forms/label.h"
 #include "toolkit/forms/panel.h"
+#include "toolkit/forms/popup_menu.h"
 #include "toolkit/forms/radio_button.h"
 
 namespace {
@@ -118,6 +119,24 @@ TEST(DpiScaling, AFormThatIsNotScaledKeepsItsPixels) {
   RECT suggested{0, 0, 600, 400};
   SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
   EXPECT_EQ(form.Dpi(), 96);
+}
+
+TEST(DpiScaling, MenuGlyphsAreShownAtTheScaledSizeAndKeepTheirTransparency) {
+  TMenuItem item(nullptr);
+  item.SetBitmapResource(IDB_VIEWER_SAVE);
+  const auto size_and_corner = [](HBITMAP bitmap) {
+    DIBSECTION dib{};
+    GetObjectW(bitmap, sizeof(dib), &dib);
+    const auto* px = static_cast<const uint32_t*>(dib.dsBm.bmBits);
+    return std::make_pair(dib.dsBm.bmWidth, px ? px[0] : 0xDEADu);
+  };
+  const auto [width96, corner96] = size_and_corner(item.Bitmap(96));
+  for (int dpi : {120, 144, 192}) {
+    const auto [width, corner] = size_and_corner(item.Bitmap(dpi));
+    EXPECT_EQ(width, ScaleForDpi(width96, dpi)) << dpi;
+    EXPECT_EQ(corner, corner96) << dpi;
+  }
+  EXPECT_EQ(item.Bitmap(96), item.Bitmap()) << "at 96 dpi the glyph as it is";
 }
 
 }  // namespace

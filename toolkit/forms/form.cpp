@@ -6,6 +6,7 @@
 #include "toolkit/app/dpi.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/forms/image_list.h"
+#include "toolkit/forms/popup_menu.h"
 #include "toolkit/forms/screen.h"
 
 namespace {
@@ -32,11 +33,13 @@ TForm::~TForm() {
 void TForm::FinishConstruction() {
   const bool show = visible_;
   visible_ = false;
-  EndLoading();
-  // Laid out for the monitor it opens on: the primary one when centred on
-  // the screen, else the one at its designed place.
+  // Laid out for the monitor it opens on (the primary one when centred on
+  // the screen, else the one at its designed place) before its components
+  // finish loading, so that they start with the scaled layout: the tray
+  // icon with its picture at the scaled size, say.
   if (scaled_)
     ChangeScale(position_ == TPosition::poScreenCenter ? PrimaryMonitorDpi() : DpiAtPoint(POINT{left_, top_}));
+  EndLoading();
   HandleNeeded();
   AlignControls();
   // A failing create handler is reported and the form is still made.
@@ -155,6 +158,7 @@ void TForm::ChangeScale(int dpi) {
   }
   for (TComponent* c : Components()) {
     if (auto* list = dynamic_cast<TImageList*>(c)) list->ChangeScale(dpi);
+    if (auto* menu = dynamic_cast<TPopupMenu*>(c)) menu->ChangeScale(dpi);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "toolkit/core/dpi_scale.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/handle.h"
 #include "toolkit/forms/image_list.h"
@@ -21,9 +22,13 @@ TMenuItem::~TMenuItem() {
   if (parent_) parent_->Remove(this);
 }
 
-void TMenuItem::SetBitmapResource(int id) {
+namespace {
+
+// A glyph resource as a menu draws it, at `size` pixels square (0: its own
+// size). Enlarged pixel for pixel, so that the transparent colour stays exact.
+unique_hbitmap MenuGlyph(int id, int size) {
   unique_hbitmap source(static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION)));
   if (!source) throw EInvalidGraphic(L"Bitmap image is not valid");
   BITMAP bm{};
   GetObjectW(source.get(), sizeof(bm), &bm);
@@ -46,7 +51,27 @@ void TMenuItem::SetBitmapResource(int id) {
   auto* px = static_cast<uint32_t*>(bits);
   for (int i = 0; i < width * height; ++i)
     px[i] = (px[i] & 0x00FFFFFFu) == kGlyphTransparent ? 0 : (px[i] | 0xFF000000u);
-  bitmap_ = std::move(glyph);
+  return glyph;
+}
+
+}  // namespace
+
+void TMenuItem::SetBitmapResource(int id) {
+  bitmap_ = MenuGlyph(id, 0);
+  bitmap_resource_ = id;
+  scaled_bitmap_.reset();
+  scaled_dpi_ = 0;
+}
+
+HBITMAP TMenuItem::Bitmap(int dpi) const {
+  if (!bitmap_ || dpi == kDesignDpi || !bitmap_resource_) return bitmap_.get();
+  if (scaled_dpi_ != dpi) {
+    BITMAP bm{};
+    GetObjectW(bitmap_.get(), sizeof(bm), &bm);
+    scaled_bitmap_ = MenuGlyph(bitmap_resource_, ScaleForDpi(bm.bmWidth, dpi));
+    scaled_dpi_ = dpi;
+  }
+  return scaled_bitmap_.get();
 }
 
 void TMenuItem::Add(TMenuItem* item) {
@@ -97,7 +122,7 @@ void TPopupMenu::Build(HMENU menu, const TMenuItem* parent, std::vector<TMenuIte
       mi.dwTypeData = const_cast<wchar_t*>(item->Caption().c_str());
       mi.fState = item->Enabled() ? MFS_ENABLED : MFS_GRAYED;
       HBITMAP bmp = images_ ? images_->MenuBitmap(item->ImageIndex()) : nullptr;
-      if (!bmp) bmp = item->Bitmap();
+      if (!bmp) bmp = item->Bitmap(dpi_);
       if (bmp) {
         mi.fMask |= MIIM_BITMAP;
         mi.hbmpItem = bmp;

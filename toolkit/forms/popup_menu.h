@@ -29,6 +29,8 @@ class TMenuItem : public TComponent {
   // image list gives the item no image.
   void SetBitmapResource(int id);
   HBITMAP Bitmap() const noexcept { return bitmap_.get(); }
+  // The glyph at its size for `dpi` (made once per scale; owned by the item).
+  HBITMAP Bitmap(int dpi) const;
   bool Enabled() const noexcept { return enabled_; }
   void SetEnabled(bool value) { enabled_ = value; }
   bool Visible() const noexcept { return visible_; }
@@ -46,6 +48,9 @@ class TMenuItem : public TComponent {
   std::wstring caption_;
   int image_index_ = -1;
   unique_hbitmap bitmap_;  // 32-bit, premultiplied alpha, as menus draw it
+  int bitmap_resource_ = 0;
+  mutable unique_hbitmap scaled_bitmap_;
+  mutable int scaled_dpi_ = 0;
   bool enabled_ = true;
   bool visible_ = true;
   std::vector<TMenuItem*> items_;
@@ -60,6 +65,8 @@ class TPopupMenu : public TComponent {
   TMenuItem* Items() noexcept { return items_.get(); }
   TImageList* Images() const noexcept { return images_; }
   void SetImages(TImageList* images);
+  // Item glyphs are shown at their size for the menu's owner's scale.
+  void ChangeScale(int dpi) { dpi_ = dpi; }
 
   // Runs OnPopup, then tracks the menu left-aligned at the screen point
   // with the right button, and runs the chosen item's click.
@@ -74,4 +81,5 @@ class TPopupMenu : public TComponent {
   std::unique_ptr<TMenuItem> items_;
   TImageList* images_ = nullptr;
   std::unique_ptr<UtilityWindow> window_;
+  int dpi_ = 96;
 };
