@@ -20,6 +20,7 @@ import select
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -355,7 +356,7 @@ class Session:
                                          env=self.env, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
             readline(self.hold.stdout, 30, "the probe holding the session")
-            wait_until(self.taskbar, timeout=30, what="the taskbar")
+            wait_until(self.taskbar_once_up, timeout=30, what="the taskbar")
             # Xvfb starts with the pointer in the middle of the screen, where
             # the intro window opens; hints and mouse-over handlers would run.
             self.move(0, 0)
@@ -409,7 +410,11 @@ class Session:
         if done.returncode == 2 or (check and done.returncode != 0):
             raise HarnessError(f"probe {' '.join(map(str, args))} exited with {done.returncode}: "
                                f"{done.stderr.decode(errors='replace')}")
-        return json.loads(done.stdout.decode("utf-8"))
+        try:
+            return json.loads(done.stdout.decode("utf-8"))
+        except ValueError:
+            raise HarnessError(f"probe {' '.join(map(str, args))} answered no JSON (exit {done.returncode}): "
+                               f"{done.stderr.decode(errors='replace')}") from None
 
     def processes(self, exe_name):
         return [p["pid"] for p in self.probe("processes", exe_name, check=False)]
@@ -447,6 +452,16 @@ class Session:
         """The taskbar, once it is visible, with its notification-area icons."""
         trays = self.probe("tray", check=False)
         return next((t for t in trays if t["visible"]), None)
+
+    def taskbar_once_up(self):
+        """The taskbar while the session starts: a probe started while the
+        shell is still coming up may fail to answer, which counts as no
+        taskbar yet."""
+        try:
+            return self.taskbar()
+        except HarnessError as e:
+            print(f"e2e: waiting for the shell: {e}", file=sys.stderr)
+            return None
 
     def tray_icons(self, tip=None):
         """Notification-area icons, rightmost (oldest) first, optionally by tip."""
