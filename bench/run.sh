@@ -24,9 +24,9 @@ size=1920x1080
 
 # Some kernels run 64-bit code only; Wine's 32-bit loader cannot run there.
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=win32 loader=/usr/lib/wine/wine arch=win32
+  preset=win32 loader=/usr/lib/wine/wine arch=win32 triple=i686-w64-mingw32
 else
-  preset=win64 loader=/usr/lib/wine/wine64 arch=win64
+  preset=win64 loader=/usr/lib/wine/wine64 arch=win64 triple=x86_64-w64-mingw32
 fi
 build_dir=${KELVORA_BUILD:-build/$preset}
 cmake --preset "$preset" -B "$build_dir" >/dev/null
@@ -135,8 +135,14 @@ REPORT
 wineserver -k 2>/dev/null || true
 echo
 echo "bench: kelvora.exe in Wine's desktop ($size): overlay, idle memory, idle CPU (${idle_seconds} s)"
+# The program as it ships (the release build, stripped) beside the baseline
+# program stripped the same way: a build with debug information is read into
+# private memory whole by Wine's loader, its debug sections included.
+(cd "$here" && cmake --preset "release-$preset" >/dev/null && cmake --build --preset "release-$preset" >/dev/null)
+"$triple-strip" -o "$work/one_window.exe" "$build_dir/bench/one_window.exe"
 /usr/bin/python3 "$here/bench/session_bench.py" --build "$build_dir" --xoverlay "$xoverlay" --rounds "$runs" \
-  --idle "$idle_seconds" >"$work/session.txt"
+  --idle "$idle_seconds" --exe "$here/build/release-$preset/app/kelvora.exe" --one-window "$work/one_window.exe" \
+  >"$work/session.txt"
 overlay=$(value overlay_painted_ms "$work/session.txt")
 idle_kb=$(value idle_rssanon_kb "$work/session.txt")
 baseline_kb=$(value baseline_rssanon_kb "$work/session.txt")

@@ -57,10 +57,12 @@ def main():
     parser.add_argument("--xoverlay", type=Path, required=True)
     parser.add_argument("--rounds", type=int, default=15)
     parser.add_argument("--idle", type=float, default=30.0)
+    parser.add_argument("--exe", type=Path, help="the kelvora.exe to run (default: the build's)")
+    parser.add_argument("--one-window", type=Path, help="the baseline program (default: the build's)")
     args = parser.parse_args()
-    exe = args.build / "app" / "kelvora.exe"
+    exe = args.exe or args.build / "app" / "kelvora.exe"
     probe = args.build / "tests" / "e2e" / "probe.exe"
-    one_window = args.build / "bench" / "one_window.exe"
+    one_window = args.one_window or args.build / "bench" / "one_window.exe"
 
     with harness.Session(exe, probe, size=SIZE) as session:
         baseline = session.launch(exe=one_window)
