@@ -45,6 +45,8 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--capture-bytes", type=int, required=True)
     parser.add_argument("--rounds", type=int, default=15)
+    parser.add_argument("--screen", default="1920x1080", help="the screen's size, for the labels")
+    parser.add_argument("--ratio-out", help="a file to write the capture's ratio to the XGetImage floor to")
     args = parser.parse_args()
     work = args.work
 
@@ -85,7 +87,7 @@ def main():
     for stage, at in (("grab", 0), ("encode", 1), ("write", 2)):
         print(row(f"desktop capture: {stage}", [r[at] for r in results["desktop"]]))
     for name in names:
-        label = {"desktop": "desktop capture 1920x1080 -> 8 bit",
+        label = {"desktop": f"desktop capture {args.screen} -> 8 bit",
                  "region": "region capture 800x600 (screen depth)"}.get(name, name)
         print(row(label, totals(name)))
 
@@ -102,6 +104,9 @@ def main():
     print(f"desktop capture / fastest peer:       {desktop / statistics.median(fastest):.2f}  "
           f"(faster in {beaten} of {args.rounds} rounds; target every round: "
           f"{verdict(beaten == args.rounds)})")
+    if args.ratio_out:
+        with open(args.ratio_out, "w") as out:
+            out.write(f"floor_ratio {desktop / get_floor:.4f}\n")
     return 0
 
 

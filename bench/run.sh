@@ -13,6 +13,7 @@
 #   KELVORA_BUILD=build/mine bench/run.sh       another build directory
 #   KELVORA_BENCH_LEAK=20000                    captures in the leak check
 #   KELVORA_BENCH_IDLE=30                       seconds of the idle CPU reading
+#   KELVORA_BENCH_BIG_ROUNDS=7                  rounds on the 3840x2160 screen
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,9 @@ cd "$here"
 runs=${KELVORA_BENCH_RUNS:-15}
 leak_count=${KELVORA_BENCH_LEAK:-20000}
 idle_seconds=${KELVORA_BENCH_IDLE:-30}
+big_rounds=${KELVORA_BENCH_BIG_ROUNDS:-7}
 size=1920x1080
+big_size=3840x2160
 
 # Some kernels run 64-bit code only; Wine's 32-bit loader cannot run there.
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -40,9 +43,10 @@ gcc -O2 -Wall -Wextra -o "$xoverlay" bench/xoverlay.c -lX11 -lXtst
 
 work=$(mktemp -d /tmp/kelvora-bench-XXXXXX)
 xvfb_pid=
+xvfb_big_pid=
 cleanup() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  for pid in $xvfb_pid $xvfb_big_pid; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -71,7 +75,7 @@ echo "bench: $runs rounds on $DISPLAY ($size, depth 24), $("$loader" --version),
 "$loader" "$bench_exe" desktop 1 >/dev/null # the capture file's size, for the floors' writes
 capture_bytes=$(stat -c %s "$work/out/新截图1.BMP")
 /usr/bin/python3 "$here/bench/rounds.py" --loader "$loader" --bench "$bench_exe" --xfloor "$xfloor" \
-  --work "$work" --capture-bytes "$capture_bytes" --rounds "$runs"
+  --work "$work" --capture-bytes "$capture_bytes" --rounds "$runs" --screen "$size" --ratio-out "$work/ratio.txt"
 
 # Runs the bench with --pause: at each "pause <label>" it reads the
 # process's own /proc status (the wine loader's pid is the Windows
@@ -128,6 +132,45 @@ before the capture: $base_kb   after: $peak_kb   (target < 30 MB = 29296 KiB: $(
 private (RssAnon) KiB after 100: $priv_100   after all: $priv_all   growth: $((priv_all - priv_100))
 VmRSS KiB after 100: $rss_100   after all: $rss_all   growth: $((rss_all - rss_100))
 (target: all done, growth <= 1024: $(verdict "$done_count == $leak_count && $priv_all - $priv_100 <= 1024 && $rss_all - $rss_100 <= 1024"))
+REPORT
+
+# The same on a 3840x2160 screen: the capture's cost should grow with the
+# pixels only, and its peak memory with the file it writes.
+wineserver -k 2>/dev/null || true
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${big_size}x24" 3>"$work/display-big" 2>/dev/null &
+xvfb_big_pid=$!
+for _ in $(seq 100); do [ -s "$work/display-big" ] && break; sleep 0.05; done
+(
+  export DISPLAY=":$(head -n 1 "$work/display-big")"
+  /usr/bin/convert -seed 7 -size "$big_size" plasma:fractal "$work/screen-big.png"
+  timeout 60 display -window root "$work/screen-big.png" 2>/dev/null || true
+  echo
+  echo "bench: $big_rounds rounds on $DISPLAY ($big_size, depth 24)"
+  "$loader" "$bench_exe" desktop 1 >/dev/null
+  big_bytes=$(stat -c %s "$work/out/新截图1.BMP")
+  echo "$big_bytes" >"$work/big-bytes.txt"
+  /usr/bin/python3 "$here/bench/rounds.py" --loader "$loader" --bench "$bench_exe" --xfloor "$xfloor" \
+    --work "$work" --capture-bytes "$big_bytes" --rounds "$big_rounds" --screen "$big_size" \
+    --ratio-out "$work/ratio-big.txt"
+  : >"$work/peak-big.txt.proc"
+  run_paused "$work/peak-big.txt" peak
+  wineserver -k 2>/dev/null || true
+)
+kill "$xvfb_big_pid" 2>/dev/null || true
+wait "$xvfb_big_pid" 2>/dev/null || true
+ratio=$(value floor_ratio "$work/ratio.txt")
+ratio_big=$(value floor_ratio "$work/ratio-big.txt")
+big_bytes=$(cat "$work/big-bytes.txt")
+big_base_kb=$(value proc_before_VmHWM "$work/peak-big.txt.proc")
+big_peak_kb=$(value proc_after_VmHWM "$work/peak-big.txt.proc")
+big_limit_kb=$(awk -v b="$big_base_kb" -v f="$big_bytes" 'BEGIN { printf "%d", b + 1.2 * f / 1024 }')
+cat <<REPORT
+
+== cost with the pixels: $size against $big_size
+capture / XGetImage floor: $ratio at $size, $ratio_big at $big_size \
+(target within 20 %: $(verdict "$ratio_big <= 1.2 * $ratio && $ratio_big >= 0.8 * $ratio"))
+peak (VmHWM) KiB before / after one $big_size desktop capture: $big_base_kb / $big_peak_kb; \
+file $big_bytes bytes (target <= before + 1.2 x file = $big_limit_kb: $(verdict "$big_peak_kb <= $big_limit_kb"))
 REPORT
 
 # The whole program needs Wine's desktop with its taskbar: the e2e harness
