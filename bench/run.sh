@@ -14,6 +14,7 @@
 #   KELVORA_BENCH_LEAK=20000                    captures in the leak check
 #   KELVORA_BENCH_IDLE=30                       seconds of the idle CPU reading
 #   KELVORA_BENCH_BIG_ROUNDS=7                  rounds on the 3840x2160 screen
+#   KELVORA_BENCH_COMMANDS=200                  of each command for the memory check (about 5 s each)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +23,7 @@ runs=${KELVORA_BENCH_RUNS:-15}
 leak_count=${KELVORA_BENCH_LEAK:-20000}
 idle_seconds=${KELVORA_BENCH_IDLE:-30}
 big_rounds=${KELVORA_BENCH_BIG_ROUNDS:-7}
+commands=${KELVORA_BENCH_COMMANDS:-200}
 size=1920x1080
 big_size=3840x2160
 
@@ -185,7 +187,7 @@ echo "bench: kelvora.exe in Wine's desktop ($size): overlay, idle memory, idle C
 "$triple-strip" -o "$work/one_window.exe" "$build_dir/bench/one_window.exe"
 /usr/bin/python3 "$here/bench/session_bench.py" --build "$build_dir" --xoverlay "$xoverlay" --rounds "$runs" \
   --idle "$idle_seconds" --exe "$here/build/release-$preset/app/kelvora.exe" --one-window "$work/one_window.exe" \
-  >"$work/session.txt"
+  --commands "$commands" >"$work/session.txt"
 overlay=$(value overlay_painted_ms "$work/session.txt")
 idle_kb=$(value idle_rssanon_kb "$work/session.txt")
 baseline_kb=$(value baseline_rssanon_kb "$work/session.txt")
@@ -203,4 +205,12 @@ painted (min median max): $overlay   rounds: $(value overlay_rounds "$work/sessi
 RssAnon KiB: kelvora.exe $idle_kb, one-window program $baseline_kb, difference $((idle_kb - baseline_kb)) (target <= 5120: $(verdict "$idle_kb - $baseline_kb <= 5120"))
 RssAnon KiB after the $runs overlay rounds: $after_kb
 CPU ticks over $idle_seconds s: $ticks, context switches: $(value idle_context_switches "$work/session.txt") (target 0 ticks: $(verdict "$ticks == 0"))
+REPORT
+settled_kb=$(value commands_settled_rssanon_kb "$work/session.txt")
+all_kb=$(value commands_all_rssanon_kb "$work/session.txt")
+cat <<REPORT
+
+== memory over $commands region captures, desktop captures and viewer showings, through the program
+RssAnon KiB after $(value commands_settled "$work/session.txt") of each: $settled_kb   after all: $all_kb   growth: $((all_kb - settled_kb)) \
+(target flat, growth <= 1024: $(verdict "$all_kb - $settled_kb <= 1024"))
 REPORT

@@ -59,6 +59,8 @@ def main():
     parser.add_argument("--idle", type=float, default=30.0)
     parser.add_argument("--exe", type=Path, help="the kelvora.exe to run (default: the build's)")
     parser.add_argument("--one-window", type=Path, help="the baseline program (default: the build's)")
+    parser.add_argument("--commands", type=int, default=200,
+                        help="region captures, desktop captures and viewer showings for the memory check")
     args = parser.parse_args()
     exe = args.exe or args.build / "app" / "kelvora.exe"
     probe = args.build / "tests" / "e2e" / "probe.exe"
@@ -127,7 +129,65 @@ def main():
         say("overlay_rounds", len(painted))
         say("overlay_missed", missed)
         say("after_overlay_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
+
+        # Memory after many commands through the program, as a user gives
+        # them: it must stay flat once every command has run a few times.
+        settle = min(10, args.commands)
+        for done in range(1, args.commands + 1):
+            region_capture(session, app)
+            desktop_capture(session, app)
+            show_viewer(session, app)
+            if done == settle:
+                say("commands_settled_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
+        say("commands_done", args.commands)
+        say("commands_settled", settle)
+        say("commands_all_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
     return 0
+
+
+def choose(session, text):
+    icon = harness.wait_until(lambda: session.tray_icons(TRAY_TIP), timeout=10, what="the tray icon")[-1]
+    session.click_tray_icon(icon, button=3)
+    harness.wait_until(lambda: next((m for m in session.menus() if m["items"]), None), timeout=5,
+                       what="the tray menu")
+    session.click_menu_item(text)
+
+
+def answer(session, app, caption, control_id):
+    """Clicks a button of the message box with that caption, once its text is in it."""
+    box = harness.wait_until(
+        lambda: next((d for d in app.dialogs()
+                      if d["window"]["visible"] and d["caption"] == caption and any(d["texts"])), None),
+        timeout=10, what=f"the message {caption!r}")
+    hwnd, pid = box["window"]["hwnd"], box["window"]["pid"]
+
+    def showing():
+        return [d for d in session.probe("dialog", pid, check=False) if d["window"]["hwnd"] == hwnd]
+
+    def button():
+        return next((c for d in showing() for c in d["controls"] if c["id"] == control_id and c["visible"]), None)
+    session.click_rect(harness.wait_until(button, timeout=10, what=f"button {control_id}")["rect"])
+    harness.wait_until(lambda: not showing(), timeout=10, what=f"the message {caption!r} to close")
+
+
+def region_capture(session, app):
+    choose(session, "抓区域图")
+    app.wait_window("TNewform", visible=True)
+    session.drag((200, 150), (520, 390))
+    answer(session, app, "Kelvora2.0", 7)  # No: nothing saved
+
+
+def desktop_capture(session, app):
+    choose(session, "抓桌面图")
+    answer(session, app, "存档or显示", 2)  # Cancel: the capture file only
+
+
+def show_viewer(session, app):
+    choose(session, "显示抓图")
+    viewer = app.wait_window("TForm3", visible=True)
+    session.close(viewer["hwnd"])
+    harness.wait_until(lambda: not (app.window("TForm3") or {}).get("visible"), timeout=10,
+                       what="the viewer to close")
 
 
 if __name__ == "__main__":
