@@ -175,7 +175,6 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
   const int wrap = shapehint::WrapWidth(max_width, Screen().Width());
   const RECT measured = DrawTextCalc(Caption(), &font3d, RECT{0, 0, wrap, 0}, font, true, false,
                                      ScaleForDpi(shapehint::kHintTextBorder, hint_dpi_), 0);
-  text_rect_ = measured;
   RECT window = measured;
   CalculateDimensions(window);
   SetBounds(0, 0, window.right, window.bottom);
@@ -198,7 +197,7 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
   top_ = place.top;
   visible_ = true;
 
-  RECT text = text_rect_;
+  RECT text = measured;
   Draw(dc.get(), placement.position, text);
   select_object keep_font(dc.get(), font.Handle());
   DrawText3D(dc.get(), Caption(), &font3d, text, shapehint::kHintDrawFlags,

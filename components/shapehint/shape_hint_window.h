@@ -48,7 +48,6 @@ class TShapeHintWindow : public THintWindow {
   void RaiseClose();
   TCustomShapeHint* control_ = nullptr;
   bool bound_ = false;
-  RECT text_rect_{};
   int hint_dpi_ = 96;
 };
 
