@@ -84,7 +84,7 @@ def main():
         return f"{label:<40} {min(values):8.1f} {statistics.median(values):8.1f} {max(values):8.1f}"
 
     print(f"\n== interleaved, {args.rounds} rounds (ms)          min   median      max")
-    for stage, at in (("grab", 0), ("encode", 1), ("write", 2)):
+    for stage, at in (("grab", 0), ("save: encode and write", 1)):
         print(row(f"desktop capture: {stage}", [r[at] for r in results["desktop"]]))
     for name in names:
         label = {"desktop": f"desktop capture {args.screen} -> 8 bit",

@@ -60,7 +60,11 @@ void CopyScreenMapped(HDC canvas, HBITMAP picture, int width, int height, HDC sc
   for (UINT i = 0; i < count; ++i) table.push_back({colours[i].rgbBlue, colours[i].rgbGreen, colours[i].rgbRed, 0});
   const kelvora_image::HalftoneMap& map = MapFor(table);
 
-  constexpr int kBandPixels = 1 << 18;
+  // A quarter-mebibyte band: the band and Wine's two copies of it (the X
+  // image and its conversion) are all the capture holds beside the picture,
+  // so that its memory grows with the file it writes; smaller bands cost no
+  // time here.
+  constexpr int kBandPixels = 1 << 16;
   const int band = std::min(height, std::max(1, kBandPixels / std::max(1, width)));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

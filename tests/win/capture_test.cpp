@@ -344,6 +344,30 @@ TEST(CaptureFileWrite, AFolderThatDoesNotExistIsReportedWithThePath) {
   EXPECT_TRUE(dir.Files().empty());
 }
 
+TEST(CaptureFileWrite, AStreamStoppedBeforeItsEndLeavesTheOldFileAndNoTemporary) {
+  TempCurrentDir dir;
+  const std::wstring path = Join(dir.Path(), kCaptureName);
+  WriteWholeFile(path, std::vector<uint8_t>{1, 2, 3});
+  try {
+    TFileStream stream(path);
+    stream.Write(std::vector<uint8_t>(300000, 4));
+    // A picture that fails to read its next band stops the save here.
+    throw EInvalidGraphic(L"Bitmap image is not valid");
+  } catch (const EInvalidGraphic&) {
+  }
+  EXPECT_EQ(ReadWholeFile(path), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(dir.Files(), std::vector<std::wstring>{kCaptureName});
+  {
+    TFileStream stream(path);
+    stream.Write(std::vector<uint8_t>{7});
+    stream.Write(std::vector<uint8_t>{8, 9});
+    EXPECT_EQ(ReadWholeFile(path), (std::vector<uint8_t>{1, 2, 3})) << "replaced only at the commit";
+    stream.Commit();
+  }
+  EXPECT_EQ(ReadWholeFile(path), (std::vector<uint8_t>{7, 8, 9}));
+  EXPECT_EQ(dir.Files(), std::vector<std::wstring>{kCaptureName});
+}
+
 TEST(CaptureFileWrite, AnExistingFileIsReplacedWhole) {
   TempCurrentDir dir;
   const std::wstring path = Join(dir.Path(), kCaptureName);

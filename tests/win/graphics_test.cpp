@@ -115,6 +115,33 @@ TEST_F(PictureFiles, ABadBitmapIsNotValidAndAnEmptyOneLoadsEmpty) {
   EXPECT_EQ(fs::file_size(dir / L"copy.bmp"), 0u) << "an empty picture saves as an empty file";
 }
 
+TEST_F(PictureFiles, APictureSavedBandByBandIsTheFileEncodedWhole) {
+  // Tall enough for several bands and a short last one; odd widths so the
+  // rows are padded. The whole-picture encoding reads every row at once.
+  struct Case {
+    TPixelFormat format;
+    int width, height;
+  };
+  for (const Case& c : {Case{TPixelFormat::pf8bit, 1001, 797}, Case{TPixelFormat::pf24bit, 333, 1001},
+                        Case{TPixelFormat::pf32bit, 700, 300}}) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(c.format);
+    bitmap.SetWidth(c.width);
+    bitmap.SetHeight(c.height);
+    HDC dc = bitmap.Canvas().Handle();
+    for (int y = 0; y < c.height; y += 7) {
+      unique_hbrush brush(CreateSolidBrush(RGB(y * 5 % 256, y % 256, (y * 3 + 128) % 256)));
+      const RECT row{(y * 13) % c.width, y, c.width, std::min(y + 7, c.height)};
+      FillRect(dc, &row, brush.get());
+    }
+    const std::wstring path = (dir / L"bands.bmp").wstring();
+    bitmap.SaveToFile(path);
+    const std::vector<uint8_t> whole = kelvora_image::EncodeBmp(bitmap.ToImage());
+    EXPECT_EQ(ReadWholeFile(path), whole) << c.width << " x " << c.height;
+    EXPECT_EQ(bitmap.SaveToBytes(), whole) << c.width << " x " << c.height;
+  }
+}
+
 TEST_F(PictureFiles, IconsLoadFromFilesAndResources) {
   TPicture picture;
   picture.LoadIconResource(IDI_CORNER, 16);

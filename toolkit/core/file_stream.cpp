@@ -35,36 +35,51 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
   return data;
 }
 
-void WriteWholeFile(const std::wstring& path, std::span<const uint8_t> data) {
+TFileStream::TFileStream(const std::wstring& path) : path_(path) {
   // A read-only file cannot be opened for writing, so it cannot be created
-  // over either; the rename below would replace it all the same (Wine lets
-  // it), so it is refused here.
+  // over either; the rename at Commit would replace it all the same (Wine
+  // lets it), so it is refused here.
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
   wchar_t temp[MAX_PATH + 1] = {};
   if (!GetTempFileNameW(FolderOf(path).c_str(), L"kv", 0, temp))
     throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
-  bool replaced = false;
-  try {
-    {
-      unique_hfile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-      if (!file) throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
-      size_t done = 0;
-      while (done < data.size()) {
-        DWORD put = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 24));
-        if (!WriteFile(file.get(), data.data() + done, want, &put, nullptr) || put == 0)
-          throw EWriteError(L"Stream write error");
-        done += put;
-      }
-    }
-    if (!MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-      throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
-    replaced = true;
-  } catch (...) {
-    if (!replaced) DeleteFileW(temp);
-    throw;
+  temp_ = temp;
+  file_.reset(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) {
+    DeleteFileW(temp);
+    throw EFCreateError(FormatMessageText(L"Cannot create file %s", path));
   }
+}
+
+TFileStream::~TFileStream() {
+  file_.reset();
+  if (!committed_) DeleteFileW(temp_.c_str());  // nothing to report from here
+}
+
+void TFileStream::Write(std::span<const uint8_t> data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    DWORD put = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 24));
+    if (!file_ || !WriteFile(file_.get(), data.data() + done, want, &put, nullptr) || put == 0)
+      throw EWriteError(L"Stream write error");
+    done += put;
+  }
+}
+
+void TFileStream::Commit() {
+  // Closed first: a file still open cannot be renamed over the target.
+  const bool closed = file_ && CloseHandle(file_.release());
+  if (!closed) throw EWriteError(L"Stream write error");
+  if (!MoveFileExW(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+    throw EFCreateError(FormatMessageText(L"Cannot create file %s", path_));
+  committed_ = true;
+}
+
+void WriteWholeFile(const std::wstring& path, std::span<const uint8_t> data) {
+  TFileStream stream(path);
+  stream.Write(data);
+  stream.Commit();
 }

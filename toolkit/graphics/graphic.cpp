@@ -114,9 +114,12 @@ void TGraphic::LoadFromFile(const std::wstring& path) {
 }
 
 void TGraphic::SaveToFile(const std::wstring& path) const {
-  const std::vector<uint8_t> data = SaveToBytes();
-  WriteWholeFile(path, data);
+  TFileStream stream(path);
+  SaveToStream(stream);
+  stream.Commit();
 }
+
+void TGraphic::SaveToStream(TFileStream& stream) const { stream.Write(SaveToBytes()); }
 
 // ---- TBitmap ----
 
@@ -239,27 +242,29 @@ BmpImage TBitmap::Shape() const {
   return shape;
 }
 
-void TBitmap::ReadPixels(BmpImage& shape, uint8_t* pixels) const {
+void TBitmap::ReadPixels(BmpImage& shape, uint8_t* pixels) const { ReadRows(shape, 0, shape.height, pixels); }
+
+void TBitmap::ReadRows(BmpImage& shape, int first, int count, uint8_t* pixels) const {
   DibInfo info = DibHeader(shape.width, shape.height, shape.bits_per_pixel);
   unique_hdc dc(CreateCompatibleDC(nullptr));
   HGDIOBJ old_palette = nullptr;
   if (palette_) old_palette = SelectPalette(dc.get(), palette_.get(), FALSE);
   // The canvas may hold the bitmap; GetDIBits wants it selected nowhere.
   ReleaseCanvas();
-  const int rows = GetDIBits(dc.get(), handle_.get(), 0, static_cast<UINT>(shape.height), pixels,
+  const int rows = GetDIBits(dc.get(), handle_.get(), static_cast<UINT>(first), static_cast<UINT>(count), pixels,
                              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
   if (old_palette) SelectPalette(dc.get(), static_cast<HPALETTE>(old_palette), FALSE);
-  if (rows != shape.height) throw EInvalidGraphic(kBitmapInvalid);
+  if (rows != count) throw EInvalidGraphic(kBitmapInvalid);
   if (shape.bits_per_pixel <= 8) {
     const size_t n = size_t{1} << shape.bits_per_pixel;
     shape.palette.clear();
     for (size_t i = 0; i < n; ++i)
       shape.palette.push_back({info.colors[i].rgbBlue, info.colors[i].rgbGreen, info.colors[i].rgbRed, 0});
-    if (shape.bits_per_pixel == 8 && palette_) IndexIntoPalette(shape, pixels);
+    if (shape.bits_per_pixel == 8 && palette_) IndexIntoPalette(shape, pixels, count);
   }
 }
 
-void TBitmap::IndexIntoPalette(BmpImage& shape, uint8_t* pixels) const {
+void TBitmap::IndexIntoPalette(BmpImage& shape, uint8_t* pixels, int rows) const {
   // Wine keeps a colour table of its own in a device-dependent bitmap and
   // reads it out whatever palette the DC has: on a palette display the
   // region capture's pixels then index that table, not the system palette
@@ -283,7 +288,7 @@ void TBitmap::IndexIntoPalette(BmpImage& shape, uint8_t* pixels) const {
     }
     map[i] = static_cast<uint8_t>(best);
   }
-  const size_t bytes = kelvora_image::RowStride(shape.width, 8) * static_cast<size_t>(shape.height);
+  const size_t bytes = kelvora_image::RowStride(shape.width, 8) * static_cast<size_t>(rows);
   for (size_t i = 0; i < bytes; ++i) pixels[i] = map[pixels[i]];
   shape.palette = table;
 }
@@ -334,19 +339,32 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> data) {
   FromImage(image);
 }
 
-std::vector<uint8_t> TBitmap::SaveToBytes() const {
-  if (!handle_ || Empty()) return {};
-  // The pixels are read straight into the file after its headers: a screen
-  // capture is written without a second full-size copy of it. The headers'
-  // size is known first (an indexed picture always gets its full table).
+void TBitmap::WriteBands(const std::function<void(std::span<const uint8_t>)>& put) const {
+  if (!handle_ || Empty()) return;
+  // A screen capture goes out a band of rows at a time: the file never
+  // exists whole in memory beside the picture. The first band is read
+  // before the headers are made, because reading it gives an indexed
+  // picture its table.
   BmpImage shape = Shape();
-  const size_t table = shape.bits_per_pixel <= 8 ? size_t{1} << shape.bits_per_pixel : shape.palette.size();
-  const size_t offset = 54 + 4 * table;
-  std::vector<uint8_t> file(offset + kelvora_image::RowStride(shape.width, shape.bits_per_pixel) *
-                                         static_cast<size_t>(shape.height));
-  ReadPixels(shape, file.data() + offset);
-  const std::vector<uint8_t> headers = kelvora_image::EncodeBmpHeaders(shape);
-  std::copy(headers.begin(), headers.end(), file.begin());
+  const size_t stride = kelvora_image::RowStride(shape.width, shape.bits_per_pixel);
+  constexpr size_t kBandBytes = 256 * 1024;
+  const int band = static_cast<int>(std::clamp<size_t>(kBandBytes / stride, 1, static_cast<size_t>(shape.height)));
+  std::vector<uint8_t> rows(stride * static_cast<size_t>(band));
+  for (int first = 0; first < shape.height; first += band) {
+    const int count = std::min(band, shape.height - first);
+    ReadRows(shape, first, count, rows.data());
+    if (first == 0) put(kelvora_image::EncodeBmpHeaders(shape));
+    put(std::span<const uint8_t>(rows.data(), stride * static_cast<size_t>(count)));
+  }
+}
+
+void TBitmap::SaveToStream(TFileStream& stream) const {
+  WriteBands([&](std::span<const uint8_t> piece) { stream.Write(piece); });
+}
+
+std::vector<uint8_t> TBitmap::SaveToBytes() const {
+  std::vector<uint8_t> file;
+  WriteBands([&](std::span<const uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
   return file;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -11,6 +12,8 @@
 
 #include "toolkit/core/handle.h"
 #include "toolkit/graphics/bmp_codec.h"
+
+class TFileStream;
 
 class TGraphic {
  public:
@@ -26,6 +29,10 @@ class TGraphic {
 
   void LoadFromFile(const std::wstring& path);
   void SaveToFile(const std::wstring& path) const;
+
+ protected:
+  // Writes the picture's file into `stream`; by default all of SaveToBytes.
+  virtual void SaveToStream(TFileStream& stream) const;
 };
 
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
@@ -80,9 +87,15 @@ class TBitmap : public TGraphic {
   // Reads the pixels as a bottom-up BI_RGB DIB of `shape`'s depth into
   // `pixels` (RowStride × height bytes), and an indexed picture's table.
   void ReadPixels(kelvora_image::BmpImage& shape, uint8_t* pixels) const;
+  // The same for `count` rows from the bottom-up row `first`.
+  void ReadRows(kelvora_image::BmpImage& shape, int first, int count, uint8_t* pixels) const;
+  // Hands the picture's file to `put` in order: the headers, then the
+  // pixel rows in bands, each read from the picture as it goes out.
+  void WriteBands(const std::function<void(std::span<const uint8_t>)>& put) const;
+  void SaveToStream(TFileStream& stream) const override;
   // An 8-bit picture with a palette is written with that palette as its
   // table, its pixels indexing it.
-  void IndexIntoPalette(kelvora_image::BmpImage& shape, uint8_t* pixels) const;
+  void IndexIntoPalette(kelvora_image::BmpImage& shape, uint8_t* pixels, int rows) const;
   void CreateStorage(int bits);
   int Bits() const;
 
