@@ -8,6 +8,7 @@
 //                                       answers "<grab> <save> <total>"
 //   capture_bench desktop <runs>        whole-screen captures
 //   capture_bench region <runs> <w> <h> region captures at 100, 100
+//   capture_bench still <runs>         the region selector's still picture of the screen
 //   capture_bench peak                  one desktop capture; the process's peak memory
 //   capture_bench leak <count>          that many 10 x 10 region captures; memory after
 //                                       the first 100 and after all of them
@@ -143,6 +144,20 @@ int Run(int argc, wchar_t** argv) {
     for (int i = 0; i < runs; ++i)
       TimedCapture(stages, [&](HDC screen, TBitmap& bitmap) { CaptureScreenRect(screen, area, bitmap); }, false);
     stages.Print("region");
+    return 0;
+  }
+  if (mode == L"still" && argc == 3) {
+    std::vector<double> times;
+    const int runs = _wtoi(argv[2]);
+    for (int i = 0; i < runs; ++i) {
+      const double t0 = Now();
+      TBitmap still;
+      window_dc screen(nullptr);
+      CaptureStill(screen.get(), still);
+      times.push_back(Now() - t0);
+    }
+    std::printf("still_runs %zu\nstill_ms %.3f %.3f %.3f\n", times.size(), *std::min_element(times.begin(), times.end()),
+                Median(times), *std::max_element(times.begin(), times.end()));
     return 0;
   }
   if (mode == L"peak" && argc == 2) {

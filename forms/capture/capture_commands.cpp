@@ -22,9 +22,8 @@ void SaveStep(TSavePictureDialog& dialog, const TGraphic& picture) {
 }  // namespace
 
 void TForm1::N1Click(TComponent*) {
-  // The selector's still picture is taken as it appears: the menu that
-  // chose this command must have left the screen by then.
-  WaitForMenuToLeaveScreen();
+  // The selector takes its still picture once the menu that chose this
+  // command has left the screen.
   Newform->ShowModal();
   RECT rect;
   Newform->GetSelRect(rect);

@@ -23,8 +23,9 @@ void CaptureScreenRect(HDC screen, const RECT& area, TBitmap& bitmap);
 // halftone palette (each screen colour mapped to its nearest entry).
 void CaptureDesktop(HDC screen, TBitmap& bitmap);
 
-// The region selector's still picture: the whole primary screen as it is
-// now, in the screen's own format, copied in bands.
+// The region selector's still picture: the whole primary screen in the
+// screen's own format, copied in bands once the menu that chose the command
+// has left it (WaitForMenuToLeaveScreen).
 void CaptureStill(HDC screen, TBitmap& bitmap);
 
 // Waits, for at most about a quarter of a second, until the popup menu that
