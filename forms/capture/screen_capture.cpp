@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -129,9 +130,14 @@ void CaptureStill(HDC screen, TBitmap& bitmap) {
   auto* rows = static_cast<uint8_t*>(dib.dsBm.bmBits);
   const size_t bytes = static_cast<size_t>(dib.dsBm.bmWidthBytes) * static_cast<size_t>(bitmap.Height());
   {
-    std::jthread bring_in([rows, bytes] {
-      for (size_t at = 0; at < bytes; at += 4096) rows[at] = 0;
-    });
+    std::jthread bring_in;
+    try {
+      bring_in = std::jthread([rows, bytes] {
+        for (size_t at = 0; at < bytes; at += 4096) rows[at] = 0;
+      });
+    } catch (const std::system_error&) {
+      // Without a worker the copy brings the memory in itself: slower, the same picture.
+    }
     WaitForMenuToLeaveScreen();
   }
   CopyScreen(canvas, 0, bitmap.Width(), bitmap.Height(), screen, 0, 0);
