@@ -1,9 +1,8 @@
 #include "forms/capture/newform.h"
 
-#include "forms/capture/screen_capture.h"
-
 #include <windowsx.h>
 
+#include "forms/capture/screen_capture.h"
 #include "toolkit/core/handle.h"
 #include "toolkit/forms/screen.h"
 

@@ -242,8 +242,6 @@ BmpImage TBitmap::Shape() const {
   return shape;
 }
 
-void TBitmap::ReadPixels(BmpImage& shape, uint8_t* pixels) const { ReadRows(shape, 0, shape.height, pixels); }
-
 void TBitmap::ReadRows(BmpImage& shape, int first, int count, uint8_t* pixels) const {
   DibInfo info = DibHeader(shape.width, shape.height, shape.bits_per_pixel);
   unique_hdc dc(CreateCompatibleDC(nullptr));
@@ -297,7 +295,7 @@ BmpImage TBitmap::ToImage() const {
   if (!handle_ || Empty()) return {};
   BmpImage image = Shape();
   image.pixels.resize(kelvora_image::RowStride(image.width, image.bits_per_pixel) * static_cast<size_t>(image.height));
-  ReadPixels(image, image.pixels.data());
+  ReadRows(image, 0, image.height, image.pixels.data());
   return image;
 }
 

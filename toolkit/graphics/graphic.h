@@ -84,10 +84,9 @@ class TBitmap : public TGraphic {
   // The picture's size and depth, and for a deeper picture its palette as
   // the additional table.
   kelvora_image::BmpImage Shape() const;
-  // Reads the pixels as a bottom-up BI_RGB DIB of `shape`'s depth into
-  // `pixels` (RowStride × height bytes), and an indexed picture's table.
-  void ReadPixels(kelvora_image::BmpImage& shape, uint8_t* pixels) const;
-  // The same for `count` rows from the bottom-up row `first`.
+  // Reads `count` rows from the bottom-up row `first` as a bottom-up BI_RGB
+  // DIB of `shape`'s depth into `pixels` (RowStride × count bytes), and an
+  // indexed picture's table into `shape`.
   void ReadRows(kelvora_image::BmpImage& shape, int first, int count, uint8_t* pixels) const;
   // Hands the picture's file to `put` in order: the headers, then the
   // pixel rows in bands, each read from the picture as it goes out.
