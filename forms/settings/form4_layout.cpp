@@ -65,15 +65,18 @@ void LoadForm4Layout(TForm4& f) {
   f.RadioGroup1->SetCaption(L"Kelvora启动设置");
   f.RadioGroup1->SetColor(clBackground);
   SetCaptionFont(f.RadioGroup1);
+  f.RadioGroup1->SetTabOrder(1);
 
   // The autostart buttons belong to the panel, not to the frame they sit
   // over, and use the form's font.
   f.RadioButton1 = Radio(f, f.Panel1, L"RadioButton1", 32, 48, 121, L"每次开机自行启动。");
   f.RadioButton1->Font().Assign(f.Font());
   f.RadioButton1->OnClick = [&f](TComponent* s) { f.RadioButton1Click(s); };
+  f.RadioButton1->SetTabOrder(2);
   f.RadioButton2 = Radio(f, f.Panel1, L"RadioButton2", 32, 72, 153, L"每次开机不要自行启动。");
   f.RadioButton2->Font().Assign(f.Font());
   f.RadioButton2->OnClick = [&f](TComponent* s) { f.RadioButton2Click(s); };
+  f.RadioButton2->SetTabOrder(3);
 
   f.GroupBox1 = new TGroupBox(&f);
   f.GroupBox1->SetName(L"GroupBox1");
@@ -82,6 +85,7 @@ void LoadForm4Layout(TForm4& f) {
   f.GroupBox1->SetCaption(L"Kelvora启动画面设置");
   f.GroupBox1->SetColor(f.Panel1->Color());  // the panel's colour shows through
   SetCaptionFont(f.GroupBox1);
+  f.GroupBox1->SetTabOrder(0);
 
   f.RadioButton3 = Radio(f, f.GroupBox1, L"RadioButton3", 16, 24, 121, L"画面显示时间为3秒");
   f.RadioButton3->Font().SetColor(clBlack);
@@ -104,6 +108,7 @@ void LoadForm4Layout(TForm4& f) {
   f.Panel2->SetCaption(L"Panel2");
   f.Panel2->SetColor(clHotLight);
   f.Panel2->SetVisible(false);
+  f.Panel2->SetTabOrder(4);
 
   f.Image2 = DonePicture(f, f.Panel2, L"Image2", 8, 0);
   f.Image2->OnMouseMove = [&f](TComponent* s, TShiftState sh, int x, int y) { f.Image2MouseMove(s, sh, x, y); };

@@ -557,7 +557,9 @@ class Session:
         before its menu, as it should, the X focus stays with the shell's
         desktop or taskbar window, whose thread then swallows the keys. Giving
         the X focus to the program's visible window sends them to the
-        program's thread, as Windows would."""
+        program's thread, as Windows would. Used for the tray menu alone:
+        every other window takes its keys as a user presses them, and a test
+        that moved the focus there would hide a fault."""
         window = wait_until(lambda: self.x_window_at(rect), timeout=5,
                             what=f"an X window at {rect}")
         self.xdotool("windowfocus", "--sync", window)

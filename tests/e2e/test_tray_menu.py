@@ -114,6 +114,10 @@ class MenuFocusTest(TrayMenuCase):
         return not any(m["items"] for m in self.session.menus())
 
     def test_once_the_banner_is_hidden_the_menu_takes_escape_down_and_enter(self):
+        # The one place the X focus is moved by hand: the tray icon brings
+        # the program's hidden form to the foreground, as it should on
+        # Windows, but Wine cannot give the X focus to a hidden window, so
+        # keys pressed at the tray menu would reach the shell's window.
         app = self.start()
         menu = self.open_menu()
         self.session.give_keys_to(menu["rect"])

@@ -69,9 +69,28 @@ bool TApplication::DispatchOne() {
     return false;
   }
   if (got == -1) return true;  // only with bad arguments; nothing to dispatch
+  Dispatch(msg);
+  return true;
+}
+
+void TApplication::Dispatch(const MSG& msg) {
+  if (IsDialogKey(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
-  return true;
+}
+
+bool TApplication::IsDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !msg.hwnd) return false;
+  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  for (TForm* form : Screen().Forms()) {
+    if (!form->HandleAllocated() || form->Handle() != root) continue;
+    TShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return form->DialogKey(msg.wParam, shift);
+  }
+  return false;
 }
 
 void TApplication::RunLoop(const std::function<bool()>& done) {
@@ -87,8 +106,7 @@ void TApplication::ProcessMessages() {
       terminated_ = true;
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    Dispatch(msg);
   }
 }
 

@@ -80,6 +80,10 @@ class TApplication : public TComponent, private MessageTarget {
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
   void WindowDestroyed() noexcept override { handle_ = nullptr; }
   bool DispatchOne();
+  // Every message the program's loops take goes through here: a form's
+  // dialog keys first, then the window it was meant for.
+  void Dispatch(const MSG& msg);
+  bool IsDialogKey(const MSG& msg);
 
   HWND handle_ = nullptr;
   std::wstring title_;

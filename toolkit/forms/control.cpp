@@ -307,6 +307,7 @@ RECT TWinControl::ClientRect() const {
 void TWinControl::InsertControl(TControl* child) {
   controls_.push_back(child);
   child->parent_ = this;
+  if (child->Windowed()) tab_list_.push_back(static_cast<TWinControl*>(child));
   if (child->Align() != TAlign::alNone) AlignControls();
   child->Invalidate();
 }
@@ -314,6 +315,7 @@ void TWinControl::InsertControl(TControl* child) {
 void TWinControl::RemoveControl(TControl* child) {
   child->Invalidate();
   controls_.erase(std::remove(controls_.begin(), controls_.end(), child), controls_.end());
+  tab_list_.erase(std::remove(tab_list_.begin(), tab_list_.end(), child), tab_list_.end());
   child->parent_ = nullptr;
   if (mouse_control_ == child) mouse_control_ = nullptr;
 }
@@ -522,6 +524,13 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_CONTEXTMENU: {
       POINT screen{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      // From the keyboard (the context-menu key, Shift+F10) the system sends
+      // no point: the menu opens at the top left of the focused control,
+      // which is this one, or of the window when nothing else has the focus.
+      if (screen.x == -1 && screen.y == -1) {
+        if (ContextPopup(ClientToScreen(POINT{0, 0}))) return 0;
+        break;
+      }
       POINT client = screen;
       ScreenToClient(handle_, &client);
       TControl* child = ControlAtPos(client);

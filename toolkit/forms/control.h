@@ -183,6 +183,35 @@ class TWinControl : public TControl, protected MessageTarget {
 
   void InsertControl(TControl* child);
   void RemoveControl(TControl* child);
+
+  // The keyboard: a windowed child's place in its parent's tab order (set
+  // to a place, it moves there and the others close up), and whether Tab
+  // stops on it.
+  int TabOrder() const;
+  void SetTabOrder(int order);
+  virtual bool TabStop() const { return tab_stop_; }
+  void SetTabStop(bool value) { tab_stop_ = value; }
+  const std::vector<TWinControl*>& TabList() const noexcept { return tab_list_; }
+  // Showing and enabled, and so are all its parents.
+  bool CanFocus() const;
+  bool Focused() const;
+  void SetFocus();
+  // The windowed descendants in tab order: each child, then its own.
+  std::vector<TWinControl*> TabOrderList() const;
+  // The tab stop that can take the focus after (or before) `current` among
+  // the descendants, coming round at the end; the first (last) one when
+  // `current` is none of them; null when there is none.
+  TWinControl* FindNextControl(TWinControl* current, bool forward) const;
+  // The descendant whose window that is, or null.
+  TWinControl* FindControl(HWND wnd);
+  // Whether the focused control draws its focus rectangle: as the system's
+  // keyboard cues say when the form is shown, and from the first key that
+  // moves the focus on. Kept by the form, the top of the parent chain.
+  bool FocusCuesShown() const;
+  void SetFocusCuesShown(bool value) { focus_cues_shown_ = value; }
+  // An arrow key on the focused control: moves within its group (radio
+  // buttons) and answers whether it did.
+  virtual bool SelectInGroup(bool forward);
   // The windowless control the mouse is over now (for hints and cursors).
   TControl* MouseControl() const noexcept { return mouse_control_; }
 
@@ -208,6 +237,9 @@ class TWinControl : public TControl, protected MessageTarget {
   TBrush brush_;
   TControl* mouse_control_ = nullptr;
   bool tracking_leave_ = false;
+  std::vector<TWinControl*> tab_list_;
+  bool tab_stop_ = false;
+  bool focus_cues_shown_ = true;
 
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) final;

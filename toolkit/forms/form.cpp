@@ -264,7 +264,57 @@ void TForm::DoHide() {
 
 void TForm::Show() {
   SetVisible(true);
-  if (handle_) SetForegroundWindow(handle_);
+  if (!handle_) return;
+  SetForegroundWindow(handle_);
+  TakeFocus();
+}
+
+void TForm::TakeFocus() {
+  // The focus rectangle is hidden until the keyboard is used, unless the
+  // system's keyboard cues say to show it always.
+  BOOL cues = FALSE;
+  SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+  SetFocusCuesShown(cues != FALSE);
+  TWinControl* first = FindNextControl(nullptr, true);
+  HWND target = first ? first->Handle() : handle_;
+  // A form the tray icon brought to the foreground while it was hidden
+  // already holds the focus, but its window could not take the display's
+  // keyboard focus then; the focus is given again now that it is showing,
+  // or keys would not reach it (and a menu it pops up would take none).
+  if (GetFocus() == target) ::SetFocus(nullptr);
+  ::SetFocus(target);
+}
+
+void TForm::ShowFocusCues() {
+  if (FocusCuesShown()) return;
+  SetFocusCuesShown(true);
+  if (TWinControl* focused = ActiveControl()) focused->Invalidate();
+}
+
+TWinControl* TForm::ActiveControl() {
+  return FindControl(GetFocus());
+}
+
+bool TForm::DialogKey(WPARAM key, TShiftState shift) {
+  if (shift & (ssCtrl | ssAlt)) return false;
+  TWinControl* focused = ActiveControl();
+  bool used = false;
+  switch (key) {
+    case VK_TAB:
+      if (TWinControl* next = FindNextControl(focused == this ? nullptr : focused, !(shift & ssShift))) {
+        next->SetFocus();
+        used = true;
+      }
+      break;
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+      used = focused && focused != this && focused->SelectInGroup(key == VK_RIGHT || key == VK_DOWN);
+      break;
+  }
+  if (used) ShowFocusCues();
+  return used;
 }
 
 void TForm::Hide() { SetVisible(false); }

@@ -63,6 +63,12 @@ class TForm : public TWinControl {
   TModalResult ModalResult() const noexcept { return modal_result_; }
   void SetModalResult(TModalResult result) { modal_result_ = result; }
   void Close();
+  // The control of this form that has the keyboard focus, or null.
+  TWinControl* ActiveControl();
+  // A key pressed in this form, before any control sees it: Tab and
+  // Shift+Tab move the focus through the tab stops, an arrow key moves
+  // within the focused control's group. Answers whether the key was used.
+  bool DialogKey(WPARAM key, TShiftState shift);
   // Frees the form once the messages now waiting have been handled, so a
   // handler of its own may ask for it.
   void Release();
@@ -92,6 +98,8 @@ class TForm : public TWinControl {
   void UpdateShowing();
   void CloseModal();
   void CenterOnScreen();
+  void TakeFocus();
+  void ShowFocusCues();
   DWORD WindowStyle() const;
   DWORD WindowExStyle() const;
 

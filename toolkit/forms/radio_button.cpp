@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "toolkit/core/handle.h"
 
 namespace {
@@ -37,6 +40,39 @@ void TRadioButton::Click() {
   if (!checked_) SetChecked(true);
 }
 
+std::vector<TRadioButton*> TRadioButton::Group() const {
+  if (!parent_) return {const_cast<TRadioButton*>(this)};
+  std::vector<TRadioButton*> group;
+  for (TWinControl* c : parent_->TabList()) {
+    if (auto* radio = dynamic_cast<TRadioButton*>(c)) group.push_back(radio);
+  }
+  return group;
+}
+
+bool TRadioButton::TabStop() const {
+  if (checked_) return true;
+  const auto group = Group();
+  const bool any_checked = std::any_of(group.begin(), group.end(), [](const TRadioButton* r) { return r->checked_; });
+  return !any_checked && group.front() == this;
+}
+
+bool TRadioButton::SelectInGroup(bool forward) {
+  auto group = Group();
+  if (!forward) std::reverse(group.begin(), group.end());
+  const auto at = std::find(group.begin(), group.end(), this);
+  const size_t n = group.size();
+  for (size_t i = 1; i <= n; ++i) {
+    TRadioButton* next = group[(static_cast<size_t>(at - group.begin()) + i) % n];
+    if (!next->CanFocus()) continue;
+    // As a dialog does it: the focus moves first, then the button is
+    // clicked, which stores the choice at once.
+    next->SetFocus();
+    next->Click();
+    return true;
+  }
+  return false;
+}
+
 void TRadioButton::SetPushed(bool value) {
   if (value == pushed_) return;
   pushed_ = value;
@@ -47,7 +83,7 @@ LRESULT TRadioButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      SetFocus(handle_);
+      ::SetFocus(handle_);
       SetCapture(handle_);
       SetPushed(true);
       break;
@@ -101,7 +137,9 @@ void TRadioButton::PaintWindow(HDC dc) {
   SetTextColor(dc, ColorToRGB(font_.Color()));
   RECT text{glyph_size + Scaled(kCaptionGap), 0, client.right, client.bottom};
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  if (handle_ && GetFocus() == handle_) {
+  // The focus rectangle shows as the system's keyboard cues say: at once,
+  // or once the keyboard has been used in the window.
+  if (Focused() && FocusCuesShown()) {
     RECT box = text;
     DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &box, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
     OffsetRect(&box, 0, (client.bottom - (box.bottom - box.top)) / 2 - box.top);
