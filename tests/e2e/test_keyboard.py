@@ -113,31 +113,30 @@ class ViewerMenuKeysTest(KeyboardCase):
 
 class SettingsKeysTest(KeyboardCase):
 
+    def press_for_time(self, keys, stored, what):
+        """Keys pressed, then the display time they store."""
+        self.session.key(*keys)
+        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == stored, timeout=5, what=what)
+
     def test_arrows_store_display_times_and_tab_reaches_the_autostart_group(self):
         # The short display time the banner starts with is none of the
         # window's three: no button of that group is checked.
         self.session.reg_delete(RUN_KEY, AUTOSTART)
         app = self.start(cwd=self.folder)
         self.choose("抓图设置")
-        app.wait_window("TForm4", visible=True)
+        settings = app.wait_window("TForm4", visible=True)
+        self.assertEqual(self.session.probe("foreground", check=False)["hwnd"], settings["hwnd"],
+                         "the window opened is the one the keys go to")
         self.session.screenshot("keys-settings-opened")
         self.assertEqual(self.session.reg_query(ORVAK, DISPLAY_TIME), "0x1f4", "opening stores no display time")
         # The focus is on the first tab stop, the display-time group, where
         # no button is checked yet: the first one. Down checks the next.
-        self.session.key("Down")
-        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == "0x7530", timeout=5,
-                           what="Down to store 30 s")
-        self.session.key("Down")
-        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == "0x493e0", timeout=5,
-                           what="Down again to store 300 s")
+        self.press_for_time(("Down",), "0x7530", "Down to store 30 s")
+        self.press_for_time(("Down",), "0x493e0", "Down again to store 300 s")
         self.session.screenshot("keys-settings-300s")
         # Down from the last button wraps to the first, as in a dialog.
-        self.session.key("Down")
-        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == "0xbb8", timeout=5,
-                           what="Down from the last to wrap to 3 s")
-        self.session.key("Up")
-        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == "0x493e0", timeout=5,
-                           what="Up from the first to wrap to 300 s")
+        self.press_for_time(("Down",), "0xbb8", "Down from the last to wrap to 3 s")
+        self.press_for_time(("Up",), "0x493e0", "Up from the first to wrap to 300 s")
 
         # Tab leaves the group for the autostart buttons, where "off" is
         # checked; Up turns autostart on, Down off again.
@@ -154,12 +153,7 @@ class SettingsKeysTest(KeyboardCase):
 
         # Shift+Tab goes back to the display-time group: Down there moves on
         # from 300 s, wrapping to 3 s.
-        self.session.key("shift+Tab")
-        self.session.key("Down")
-        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == "0xbb8", timeout=5,
-                           what="Shift+Tab back to the display-time group")
+        self.press_for_time(("shift+Tab", "Down"), "0xbb8", "Shift+Tab back to the display-time group")
         # Tab twice comes round to the same group: two groups, one stop each.
-        self.session.key("Tab", "Tab", "Down")
-        harness.wait_until(lambda: self.session.reg_query(ORVAK, DISPLAY_TIME) == "0x7530", timeout=5,
-                           what="Tab twice to come round to the display-time group")
+        self.press_for_time(("Tab", "Tab", "Down"), "0x7530", "Tab twice to come round to the display-time group")
         self.assertIsNone(self.session.reg_query(RUN_KEY, AUTOSTART))

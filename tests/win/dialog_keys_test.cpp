@@ -10,23 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "forms/intro/form1.h"
-#include "forms/settings/form4.h"
-#include "tests/win/machine_registry.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/settings_fixture.h"
 #include "toolkit/forms/panel.h"
 
 namespace {
 
-constexpr wchar_t kRun[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kStudio[] = L"SOFTWARE\\Orvak";
-constexpr wchar_t kAutostart[] = L"OrvakTuV20";
-constexpr wchar_t kTime[] = L"OrvakTuV20Time";
-
-void CleanValues() {
-  machine_registry::Delete(kRun, kAutostart);
-  machine_registry::Delete(kStudio, kTime);
-}
+using namespace settings_fixture;
 
 void SetShift(bool down) {
   BYTE keys[256] = {};
@@ -53,25 +42,9 @@ std::optional<DWORD> StoredTime() {
 
 bool AutostartStored() { return machine_registry::Read(kRun, kAutostart).has_value(); }
 
-class SettingsKeysTest : public testing::Test {
+class SettingsKeysTest : public SettingsTest {
  protected:
-  void SetUp() override {
-    CleanValues();
-    intro = new TForm1(Application);
-    intro->Timer2->SetEnabled(false);
-  }
-  void TearDown() override {
-    delete intro;
-    CleanValues();
-    ShowWindow(Application->Handle(), SW_HIDE);
-  }
-  void Open() {
-    form = new TForm4(intro);
-    form->Show();
-  }
   HWND Focus() const { return GetFocus(); }
-  TForm1* intro = nullptr;
-  TForm4* form = nullptr;
 };
 
 TEST_F(SettingsKeysTest, TheLayoutsTabOrderAndTheFormsWalkThroughIt) {
@@ -129,7 +102,7 @@ TEST_F(SettingsKeysTest, ArrowsMoveThroughEachGroupCheckingAndStoringAtOnce) {
   EXPECT_TRUE(form->RadioButton1->Checked());
   const auto stored = machine_registry::Read(kRun, kAutostart);
   ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->Text(), Application->ExeName());
+  EXPECT_EQ(stored->Text(), Quoted(RunningProgram()));
   Press(VK_DOWN);
   EXPECT_TRUE(form->RadioButton2->Checked());
   EXPECT_FALSE(AutostartStored());
@@ -243,8 +216,20 @@ class NestedForm : public TForm {
   TPanel *outer, *inner, *first, *second, *last, *hidden;
 };
 
-TEST(DialogKeysTest, TabGoesThroughContainersInTheirOwnOrderSkippingWhatCannotTakeTheFocus) {
-  auto* form = new NestedForm(Application);
+class DialogKeysTest : public testing::Test {
+ protected:
+  void SetUp() override { form = new NestedForm(Application); }
+  void TearDown() override {
+    delete form;
+    ShowWindow(Application->Handle(), SW_HIDE);
+  }
+  void NoTabStops() {
+    for (TPanel* p : {form->outer, form->first, form->second, form->last, form->hidden}) p->SetTabStop(false);
+  }
+  NestedForm* form = nullptr;
+};
+
+TEST_F(DialogKeysTest, TabGoesThroughContainersInTheirOwnOrderSkippingWhatCannotTakeTheFocus) {
   form->Show();
   EXPECT_EQ(GetFocus(), form->last->Handle());
   Press(VK_TAB);
@@ -262,26 +247,20 @@ TEST(DialogKeysTest, TabGoesThroughContainersInTheirOwnOrderSkippingWhatCannotTa
   // Ctrl+Tab and arrows on a control that has no group are not the form's.
   EXPECT_FALSE(form->DialogKey(VK_TAB, ssCtrl));
   EXPECT_FALSE(form->DialogKey(VK_DOWN, 0));
-  delete form;
-  ShowWindow(Application->Handle(), SW_HIDE);
 }
 
-TEST(DialogKeysTest, AFormWithoutTabStopsTakesTheFocusItselfAndLeavesItsKeysAlone) {
-  auto* form = new NestedForm(Application);
-  for (TPanel* p : {form->outer, form->first, form->second, form->last, form->hidden}) p->SetTabStop(false);
+TEST_F(DialogKeysTest, AFormWithoutTabStopsTakesTheFocusItselfAndLeavesItsKeysAlone) {
+  NoTabStops();
   form->Show();
   EXPECT_EQ(GetFocus(), form->Handle());
   for (WPARAM key : {VK_TAB, VK_DOWN, VK_UP, VK_LEFT, VK_RIGHT}) EXPECT_FALSE(form->DialogKey(key, 0));
-  delete form;
-  ShowWindow(Application->Handle(), SW_HIDE);
 }
 
-TEST(DialogKeysTest, AFormFocusedWhileHiddenIsGivenTheFocusAgainWhenShown) {
+TEST_F(DialogKeysTest, AFormFocusedWhileHiddenIsGivenTheFocusAgainWhenShown) {
   // The tray icon brings the last active form, hidden, to the foreground
   // before its menu; the form shown next must still get a change of focus,
   // which is what moves the display's keyboard focus to its window.
-  auto* form = new NestedForm(Application);
-  for (TPanel* p : {form->outer, form->first, form->second, form->last, form->hidden}) p->SetTabStop(false);
+  NoTabStops();
   form->Show();
   form->Hide();
   SetForegroundWindow(form->Handle());
@@ -303,8 +282,6 @@ TEST(DialogKeysTest, AFormFocusedWhileHiddenIsGivenTheFocusAgainWhenShown) {
   SetWindowLongPtrW(form->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetPropW(form->Handle(), L"old")));
   RemovePropW(form->Handle(), L"spy");
   RemovePropW(form->Handle(), L"old");
-  delete form;
-  ShowWindow(Application->Handle(), SW_HIDE);
 }
 
 }  // namespace
