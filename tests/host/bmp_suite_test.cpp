@@ -146,7 +146,9 @@ TEST_F(BmpSuite, GoodFilesMatchTheirReferences) {
     const auto ref = references_.find(name);
     ASSERT_TRUE(ref != references_.end() && ref->second != "-") << "no reference named";
     const std::string result = CompareWithReference(name, image, ref->second, 0, skipped_);
-    if (!result.empty()) EXPECT_EQ(result, "ok");
+    if (!result.empty()) {
+      EXPECT_EQ(result, "ok");
+    }
   }
 }
 
@@ -170,7 +172,9 @@ TEST_F(BmpSuite, QuestionableFilesLoadCorrectlyOrAreRejected) {
     }
     // Channels stored with more than 8 bits may round either way.
     const std::string result = CompareWithReference(name, image, ref->second, 1, skipped_);
-    if (!result.empty()) EXPECT_EQ(result, "ok");
+    if (!result.empty()) {
+      EXPECT_EQ(result, "ok");
+    }
   }
 }
 
@@ -188,7 +192,9 @@ TEST_F(BmpSuite, BadFilesAreRejectedOrShownSafely) {
     const auto ref = references_.find(name);
     if (ref == references_.end() || ref->second == "-") continue;
     const std::string result = CompareWithReference(name, image, ref->second, 0, skipped_);
-    if (!result.empty()) EXPECT_EQ(result, "ok");
+    if (!result.empty()) {
+      EXPECT_EQ(result, "ok");
+    }
   }
 }
 
