@@ -22,7 +22,6 @@ void TCustomHint::Loaded() {
 
 void TCustomHint::SetEnabled(bool value) {
   enabled_ = value;
-  if (Designing()) return;
   const bool show_hint = Application->ShowHint();
   if (value && hint_window_class_) {
     Application->SetHintWindowClass(hint_window_class_);
@@ -39,7 +38,6 @@ TCustomShapeHint::TCustomShapeHint(TComponent* owner) : TCustomHint(owner) {}
 
 TShapeHint::TShapeHint(TComponent* owner) : TCustomShapeHint(owner) {
   hint_window_class_ = [] { return std::make_unique<TShapeHintWindow>(); };
-  if (Designing()) CheckShapeHintOwner(owner);
 }
 
 TShapeHint::~TShapeHint() {
@@ -48,7 +46,6 @@ TShapeHint::~TShapeHint() {
 
 void TShapeHint::SetEnabled(bool value) {
   TCustomShapeHint::SetEnabled(value);
-  if (Designing()) return;
   if (value) {
     ShapeHintControl = this;
   } else if (ShapeHintControl == this) {
@@ -70,17 +67,6 @@ void TShapeHint::ShowControlHint(const std::wstring& text, const TControl* contr
   p.x += control->Width() / 2;
   p.y += control->Height() / 2;
   ShowHint(text.empty() ? control->Hint() : text, p.x, p.y, delay);
-}
-
-void CheckShapeHintOwner(const TComponent* owner) {
-  int instances = 0;
-  if (owner) {
-    for (const TComponent* c : owner->Components()) {
-      if (dynamic_cast<const TShapeHint*>(c)) ++instances;
-    }
-  }
-  if (!dynamic_cast<const TForm*>(owner) || instances > 1)
-    throw EOneInstError(L"TShapeHint:\rInvalid owner (<>TForm) or second instance on a form");
 }
 
 void WaitProcessing(unsigned ms) {

@@ -96,11 +96,5 @@ class TShapeHint : public TCustomShapeHint {
 // The component every hint takes its look from, or none.
 extern TShapeHint* ShapeHintControl;
 
-class EOneInstError : public Exception { using Exception::Exception; };
-
-// The check a layout loader makes while designing: a shaped hint belongs to
-// a form, at most one per form (counting the one being added).
-void CheckShapeHintOwner(const TComponent* owner);
-
 // Handles messages for `ms` milliseconds, or until the application ends.
 void WaitProcessing(unsigned ms);

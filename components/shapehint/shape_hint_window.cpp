@@ -175,14 +175,12 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
   const int wrap = shapehint::WrapWidth(max_width, Screen().Width());
   const RECT measured = DrawTextCalc(Caption(), &font3d, RECT{0, 0, wrap, 0}, font, true, false,
                                      ScaleForDpi(shapehint::kHintTextBorder, hint_dpi_), 0);
-  RECT window = measured;
-  CalculateDimensions(window);
-  SetBounds(0, 0, window.right, window.bottom);
-  const shapehint::Placement placement =
-      shapehint::SetPosition({anchor.x, anchor.y}, c.Position(), ToRect(window),
-                             {Screen().Width(), Screen().Height()}, hint_dpi_);
-  const RECT place = ToRECT(placement.window);
+  const shapehint::HintPlan plan =
+      shapehint::PlanHint(c.Style(), c.Position(), ScaledDepth(c.Shadow().Depth()), c.Shadow().Style(),
+                          ToRect(measured), {anchor.x, anchor.y}, {Screen().Width(), Screen().Height()}, hint_dpi_);
+  const RECT place = ToRECT(plan.placement.window);
   const int w = place.right - place.left, h = place.bottom - place.top;
+  SetBounds(0, 0, w, h);
 
   // Compose over what the screen shows there now.
   window_dc screen(nullptr);
@@ -197,27 +195,18 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
   top_ = place.top;
   visible_ = true;
 
-  RECT text = measured;
-  Draw(dc.get(), placement.position, text);
+  Draw(dc.get(), plan.layout);
   select_object keep_font(dc.get(), font.Handle());
-  DrawText3D(dc.get(), Caption(), &font3d, text, shapehint::kHintDrawFlags,
+  DrawText3D(dc.get(), Caption(), &font3d, ToRECT(plan.layout.text), shapehint::kHintDrawFlags,
              DrawTextStyles(Enabled() ? dtEnabled : dtDisabled), nullptr, {font.Color(), c.Color()});
   window_dc target(wnd);
   BitBlt(target.get(), 0, 0, w, h, dc.get(), 0, 0, SRCCOPY);
 }
 
-void TShapeHintWindow::CalculateDimensions(RECT& r) {
-  if (!control_) return;
-  r = ToRECT(shapehint::CalculateDimensions(control_->Style(), ToRect(r), ScaledDepth(control_->Shadow().Depth()),
-                                            hint_dpi_));
-}
-
-void TShapeHintWindow::Draw(HDC dc, THintPosition position, RECT& text_rect) {
+void TShapeHintWindow::Draw(HDC dc, const shapehint::HintLayout& layout) {
   if (!control_) return;
   const TCustomShapeHint& c = *control_;
   const TShadow& shadow = c.Shadow();
-  const shapehint::HintLayout layout = shapehint::LayoutHint(
-      c.Style(), position, {width_, height_}, ToRect(text_rect), ScaledDepth(shadow.Depth()), shadow.Style(), hint_dpi_);
   const FigureColors colors{ColorToRGB(c.Color()), ColorToRGB(c.BorderColor()),
                             ScaleForDpi(shapehint::kRoundCorner, hint_dpi_)};
 
@@ -238,7 +227,6 @@ void TShapeHintWindow::Draw(HDC dc, THintPosition position, RECT& text_rect) {
   select_object keep_brush(dc, brush.get());
   SetROP2(dc, R2_COPYPEN);
   DrawFigure(dc, layout.body, colors);
-  text_rect = ToRECT(layout.text);
 }
 
 uint8_t TShapeHintWindow::ScaledDepth(int depth) const {

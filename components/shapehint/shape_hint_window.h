@@ -27,14 +27,11 @@ class TShapeHintWindow : public THintWindow {
 
   // The component whose settings are drawn, while it exists.
   TCustomShapeHint* ControllingComponent() const noexcept { return control_; }
-  bool Bound() const noexcept { return bound_; }
 
  protected:
-  // Grows the measured text rectangle to the window size for the style.
-  virtual void CalculateDimensions(RECT& r);
-  // Draws shadow and body for the side chosen, and moves the text
-  // rectangle to where the text goes.
-  virtual void Draw(HDC dc, THintPosition position, RECT& text_rect);
+  // Draws the shadow and the body of a planned hint in the component's
+  // colours; the text goes into the layout's text rectangle afterwards.
+  void Draw(HDC dc, const shapehint::HintLayout& layout);
 
   void CreateParams(CreateParamsData& params) override;
   void PaintWindow(HDC dc) override;

@@ -57,9 +57,9 @@ RECT DrawTextCalc(const std::wstring& text, const T3DCaption* font3d, RECT r, co
   TracingScope tracing(screen.get(), font3d ? font3d->Tracing() : 0);
   DrawTextOnce(screen.get(), measured, r, format);
   const int extent = font3d ? shapehint::ThreeDExtent(font3d->Style(), font3d->LightDepth(), font3d->ShadowDepth()) : 0;
-  const int grow = extent + (border + 1) * 2;
-  r.right += grow;
-  r.bottom += grow;
+  const shapehint::Rect grown = shapehint::MeasuredTextRect({r.right - r.left, r.bottom - r.top}, extent, border);
+  r.right = r.left + grown.right;
+  r.bottom = r.top + grown.bottom;
   return r;
 }
 

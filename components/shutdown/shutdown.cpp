@@ -56,4 +56,4 @@ bool SystemShutdownCalls::ExitWindowsEx(uint32_t flags, uint32_t reserved) {
 TShutdown::TShutdown(TComponent* owner) : TShutdown(owner, std::make_unique<SystemShutdownCalls>()) {}
 
 TShutdown::TShutdown(TComponent* owner, std::unique_ptr<ShutdownCalls> calls)
-    : TComponent(owner), ShutdownPaths(std::move(calls), Designing()) {}
+    : TComponent(owner), ShutdownPaths(std::move(calls)) {}

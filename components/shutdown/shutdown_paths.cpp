@@ -24,8 +24,7 @@ uint32_t ExitFlagsFor(TShutdownFlags flags) {
   return exit_flags;
 }
 
-ShutdownPaths::ShutdownPaths(std::unique_ptr<ShutdownCalls> calls, bool designing) : calls_(std::move(calls)) {
-  if (designing) return;
+ShutdownPaths::ShutdownPaths(std::unique_ptr<ShutdownCalls> calls) : calls_(std::move(calls)) {
   uint32_t id = 0;
   platform_id_ = calls_->QueryPlatformId(id) ? id : shutdown_platform::kUnknown;
 }

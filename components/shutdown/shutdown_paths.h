@@ -75,7 +75,7 @@ class ShutdownCalls {
 // for once, here, unless the component is being designed.
 class ShutdownPaths {
  public:
-  ShutdownPaths(std::unique_ptr<ShutdownCalls> calls, bool designing);
+  explicit ShutdownPaths(std::unique_ptr<ShutdownCalls> calls);
 
   // Ends the session by the path of the recorded platform; true when the
   // system accepted the request.

@@ -1,3 +1,4 @@
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 #include <gtest/gtest.h>

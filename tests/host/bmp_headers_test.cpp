@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 namespace {

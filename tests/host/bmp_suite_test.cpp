@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "png_reader.h"
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

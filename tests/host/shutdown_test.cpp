@@ -92,8 +92,8 @@ class RecordingCalls : public ShutdownCalls {
 
 class ShutdownTest : public testing::Test {
  protected:
-  ShutdownPaths& Make(bool designing = false) {
-    paths_ = std::make_unique<ShutdownPaths>(std::make_unique<RecordingCalls>(answers_, log_, open_), designing);
+  ShutdownPaths& Make() {
+    paths_ = std::make_unique<ShutdownPaths>(std::make_unique<RecordingCalls>(answers_, log_, open_));
     log_.clear();
     return *paths_;
   }
@@ -156,7 +156,7 @@ TEST(ShutdownFlags, ExitFlagsOfEachSet) {
 
 TEST_F(ShutdownTest, PlatformIdIsAskedForOnceAtConstruction) {
   answers_.platform_id = 1;
-  paths_ = std::make_unique<ShutdownPaths>(std::make_unique<RecordingCalls>(answers_, log_, open_), false);
+  paths_ = std::make_unique<ShutdownPaths>(std::make_unique<RecordingCalls>(answers_, log_, open_));
   EXPECT_EQ(log_, std::vector<std::string>{"QueryPlatformId"});
   EXPECT_EQ(paths_->PlatformId(), 1u);
   EXPECT_EQ(paths_->ExitFlags(), 0u);
@@ -173,13 +173,6 @@ TEST_F(ShutdownTest, AFailedVersionQueryIsTheUnknownPlatformAndShutdownCallsNoth
   paths.Flags = {sfPOWEROFF};
   EXPECT_FALSE(paths.Shutdown());
   EXPECT_TRUE(log_.empty());
-}
-
-TEST_F(ShutdownTest, WhileDesignedNoQueryAndPlatformZero) {
-  answers_.platform_id = 2;
-  paths_ = std::make_unique<ShutdownPaths>(std::make_unique<RecordingCalls>(answers_, log_, open_), true);
-  EXPECT_TRUE(log_.empty());
-  EXPECT_EQ(paths_->PlatformId(), 0u);
 }
 
 TEST_F(ShutdownTest, EachPlatformTakesItsPath) {

@@ -18,6 +18,7 @@
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/file_stream.h"
 #include "toolkit/forms/screen.h"
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "toolkit/core/file_stream.h"
 #include "toolkit/graphics/graphic.h"
 #include "toolkit/forms/image.h"
+#include "tests/support/bmp_reference.h"
 
 namespace {
 

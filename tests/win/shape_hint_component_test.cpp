@@ -91,22 +91,6 @@ TEST_F(ShapeHintComponent, WithHintsOffTheSwitchStaysOffAndNoWindowIsKept) {
   EXPECT_TRUE(InstalledClassIsShaped()) << "turning hints on makes one of the installed class";
 }
 
-TEST_F(ShapeHintComponent, TheOwnerCheckAllowsOnePerForm) {
-  TForm form(Application);
-  TShapeHint first(&form);
-  EXPECT_NO_THROW(CheckShapeHintOwner(&form));
-  TShapeHint second(&form);
-  try {
-    CheckShapeHintOwner(&form);
-    FAIL() << "a second instance passed";
-  } catch (const EOneInstError& e) {
-    EXPECT_EQ(e.Message(), L"TShapeHint:\rInvalid owner (<>TForm) or second instance on a form");
-  }
-  TPanel panel(&form);
-  EXPECT_THROW(CheckShapeHintOwner(&panel), EOneInstError);
-  EXPECT_THROW(CheckShapeHintOwner(nullptr), EOneInstError);
-}
-
 BOOL CALLBACK FindShapedHint(HWND w, LPARAM out) {
   wchar_t cls[64] = {};
   GetClassNameW(w, cls, 64);

@@ -80,10 +80,10 @@ std::wstring Hex(COLORREF c) {
 #define EXPECT_PIXEL(canvas, x, y, color) \
   EXPECT_EQ(Hex((canvas).At(x, y)), Hex(color)) << "pixel (" << (x) << ", " << (y) << ")"
 
-// Draw and CalculateDimensions are what a hint window's look is made of.
+// Draw is what a hint window's look is made of, from the figures planned
+// for it.
 class ExposedHintWindow : public TShapeHintWindow {
  public:
-  using TShapeHintWindow::CalculateDimensions;
   using TShapeHintWindow::Draw;
 };
 
@@ -97,11 +97,13 @@ struct Drawn {
 Drawn DrawLook(TShapeHint& look, THintPosition position, RECT text = {0, 0, 100, 20}) {
   ExposedHintWindow window;
   window.ActivateHintExt(RECT{400, 300, -1, -1}, L"x", &look);
-  RECT size = text;
-  window.CalculateDimensions(size);
-  window.SetBounds(0, 0, size.right, size.bottom);
-  Drawn drawn{std::make_unique<Canvas>(size.right, size.bottom, kBackground), text};
-  window.Draw(drawn.canvas->dc(), position, drawn.text);
+  const shapehint::Rect text_rect{text.left, text.top, text.right, text.bottom};
+  const shapehint::Rect size = shapehint::CalculateDimensions(look.Style(), text_rect, look.Shadow().Depth());
+  const shapehint::HintLayout layout = shapehint::LayoutHint(
+      look.Style(), position, {size.Width(), size.Height()}, text_rect, look.Shadow().Depth(), look.Shadow().Style());
+  Drawn drawn{std::make_unique<Canvas>(size.Width(), size.Height(), kBackground),
+              RECT{layout.text.left, layout.text.top, layout.text.right, layout.text.bottom}};
+  window.Draw(drawn.canvas->dc(), layout);
   return drawn;
 }
 

@@ -25,6 +25,7 @@
 #include "resources/resource_ids.h"
 #include "tests/host/bmp_test_files.h"
 #include "tests/win/win_test_support.h"
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 namespace fs = std::filesystem;

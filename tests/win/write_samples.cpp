@@ -34,6 +34,7 @@
 #include "toolkit/app/application.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/file_stream.h"
+#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 #include "toolkit/graphics/graphic.h"
 

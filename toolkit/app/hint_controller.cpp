@@ -53,7 +53,7 @@ void HintController::MouseOver(const TControl* control) {
   if (was_showing) {
     ShowNow();  // moving from one hint to the next shows it at once
   } else {
-    show_timer_.SetInterval(pause_);
+    show_timer_.SetInterval(kPause);
     show_timer_.SetEnabled(true);
   }
 }
@@ -75,6 +75,6 @@ void HintController::ShowNow() {
   // Below the pointer, clear of the cursor's picture.
   OffsetRect(&r, cursor.x, cursor.y + GetSystemMetrics(SM_CYCURSOR) * 2 / 3);
   window_->ActivateHint(r, text_);
-  hide_timer_.SetInterval(hide_pause_);
+  hide_timer_.SetInterval(kHidePause);
   hide_timer_.SetEnabled(true);
 }

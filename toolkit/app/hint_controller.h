@@ -29,10 +29,6 @@ class HintController {
   // Turning hints on makes a new hint window of the current class; turning
   // them off destroys the current one.
   void SetEnabled(bool value);
-  unsigned Pause() const noexcept { return pause_; }
-  void SetPause(unsigned ms) { pause_ = ms; }
-  unsigned HidePause() const noexcept { return hide_pause_; }
-  void SetHidePause(unsigned ms) { hide_pause_ = ms; }
 
  private:
   void ShowNow();
@@ -43,6 +39,7 @@ class HintController {
   const TControl* current_ = nullptr;
   std::wstring text_;
   bool enabled_ = true;
-  unsigned pause_ = 500;
-  unsigned hide_pause_ = 2500;
+  // The hint shows after the mouse has rested this long, and goes after this.
+  static constexpr unsigned kPause = 500;
+  static constexpr unsigned kHidePause = 2500;
 };

@@ -29,7 +29,6 @@ class TComponent {
   void RemoveFreeNotification(TComponent* other);
 
   bool Loading() const noexcept { return loading_; }
-  bool Designing() const noexcept { return false; }  // no designer at run time
   bool Destroying() const noexcept { return destroying_; }
 
   // Layout loading brackets: properties set between the two are stored

@@ -44,12 +44,10 @@ struct null_is_none {
 };
 template <class H>
 using gdi_object = null_is_none<H, DeleteObject>;
-using window = null_is_none<HWND, DestroyWindow>;
 using memory_dc = null_is_none<HDC, DeleteDC>;
 using icon = null_is_none<HICON, DestroyIcon>;
 using menu = null_is_none<HMENU, DestroyMenu>;
 using reg_key = null_is_none<HKEY, RegCloseKey>;
-using kernel_object = null_is_none<HANDLE, CloseHandle>;
 using enh_metafile = null_is_none<HENHMETAFILE, DeleteEnhMetaFile>;
 using metafile = null_is_none<HMETAFILE, DeleteMetaFile>;
 // File handles are the exception: their "none" is INVALID_HANDLE_VALUE.
@@ -60,7 +58,6 @@ struct file {
 };
 }  // namespace handle_traits
 
-using unique_hwnd = unique_handle<handle_traits::window>;
 using unique_hbitmap = unique_handle<handle_traits::gdi_object<HBITMAP>>;
 using unique_hpalette = unique_handle<handle_traits::gdi_object<HPALETTE>>;
 using unique_hbrush = unique_handle<handle_traits::gdi_object<HBRUSH>>;
@@ -72,7 +69,6 @@ using unique_hicon = unique_handle<handle_traits::icon>;
 using unique_hmenu = unique_handle<handle_traits::menu>;
 using unique_hkey = unique_handle<handle_traits::reg_key>;
 using unique_hfile = unique_handle<handle_traits::file>;
-using unique_kernel_handle = unique_handle<handle_traits::kernel_object>;
 using unique_henhmetafile = unique_handle<handle_traits::enh_metafile>;
 using unique_hmetafile = unique_handle<handle_traits::metafile>;
 

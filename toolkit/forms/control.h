@@ -212,8 +212,6 @@ class TWinControl : public TControl, protected MessageTarget {
   // An arrow key on the focused control: moves within its group (radio
   // buttons) and answers whether it did.
   virtual bool SelectInGroup(bool forward);
-  // The windowless control the mouse is over now (for hints and cursors).
-  TControl* MouseControl() const noexcept { return mouse_control_; }
 
  protected:
   struct CreateParamsData {

@@ -394,8 +394,6 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
 
 bool Indexed(uint16_t bits) { return bits == 1 || bits == 4 || bits == 8; }
 
-uint8_t Scale5(uint32_t v) { return static_cast<uint8_t>((v * 255u + 15u) / 31u); }
-
 // In 64 bits, so that a width that cannot be real does not wrap on 32-bit
 // targets before the checks that reject it.
 uint64_t RowBytes(int32_t width, uint16_t bits_per_pixel) {
@@ -450,9 +448,8 @@ BmpImage DecodeBmp(std::span<const uint8_t> bytes) {
 
 namespace {
 
-// The file's bytes before the pixels, after the layout checks; with
-// `pixels_held`, the image's pixel buffer must also have the picture's size.
-std::vector<uint8_t> Headers(const BmpImage& image, bool pixels_held) {
+// The file's bytes before the pixels, after the layout checks.
+std::vector<uint8_t> Headers(const BmpImage& image) {
   const uint16_t bits = image.bits_per_pixel;
   if (image.width < 0 || image.height < 0) {
     throw std::invalid_argument("EncodeBmp: negative size");
@@ -466,9 +463,6 @@ std::vector<uint8_t> Headers(const BmpImage& image, bool pixels_held) {
   }
   const uint64_t stride = RowBytes(image.width, bits);
   const uint64_t pixel_bytes = stride * static_cast<uint64_t>(image.height);
-  if (pixels_held && image.pixels.size() != pixel_bytes) {
-    throw std::invalid_argument("EncodeBmp: pixel buffer size does not match the picture");
-  }
   const uint64_t offset = kFileHeaderSize + kInfoHeaderSize + 4 * image.palette.size();
   const uint64_t file_size = offset + pixel_bytes;
   if (file_size > std::numeric_limits<uint32_t>::max()) {
@@ -476,7 +470,7 @@ std::vector<uint8_t> Headers(const BmpImage& image, bool pixels_held) {
   }
 
   std::vector<uint8_t> out;
-  out.reserve(static_cast<size_t>(pixels_held ? file_size : offset));
+  out.reserve(static_cast<size_t>(offset));
   out.push_back('B');
   out.push_back('M');
   PutU32(out, static_cast<uint32_t>(file_size));
@@ -507,73 +501,9 @@ std::vector<uint8_t> Headers(const BmpImage& image, bool pixels_held) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeBmp(const BmpImage& image) {
-  if (image.Empty()) return {};
-  std::vector<uint8_t> out = Headers(image, true);
-  out.insert(out.end(), image.pixels.begin(), image.pixels.end());
-  return out;
-}
-
 std::vector<uint8_t> EncodeBmpHeaders(const BmpImage& image) {
   if (image.Empty()) return {};
-  return Headers(image, false);
-}
-
-std::vector<uint32_t> ToArgb(const BmpImage& image) {
-  if (image.Empty()) return {};
-  if (image.width < 0 || image.height < 0) throw std::invalid_argument("ToArgb: negative size");
-  const size_t width = static_cast<size_t>(image.width);
-  const size_t height = static_cast<size_t>(image.height);
-  // Divisions rather than products, so that nothing wraps on 32-bit targets.
-  if (RowBytes(image.width, image.bits_per_pixel) > image.pixels.size() / height) {
-    throw std::invalid_argument("ToArgb: pixel buffer smaller than the picture");
-  }
-  if (width > std::numeric_limits<size_t>::max() / sizeof(uint32_t) / height) {
-    throw std::length_error("ToArgb: picture too large");
-  }
-  const size_t stride = RowStride(image.width, image.bits_per_pixel);
-  std::vector<uint32_t> out(width * height);
-  auto from_palette = [&](uint32_t index) -> uint32_t {
-    if (index >= image.palette.size()) return 0xFF000000u;
-    const RgbQuad& q = image.palette[index];
-    return 0xFF000000u | (uint32_t{q.red} << 16) | (uint32_t{q.green} << 8) | q.blue;
-  };
-  for (size_t row = 0; row < height; ++row) {
-    const uint8_t* in = image.pixels.data() + (height - 1 - row) * stride;
-    uint32_t* dst = out.data() + row * width;
-    for (size_t x = 0; x < width; ++x) {
-      switch (image.bits_per_pixel) {
-        case 1:
-          dst[x] = from_palette((in[x / 8] >> (7 - x % 8)) & 1u);
-          break;
-        case 4:
-          dst[x] = from_palette(x % 2 == 0 ? in[x / 2] >> 4 : in[x / 2] & 0x0Fu);
-          break;
-        case 8:
-          dst[x] = from_palette(in[x]);
-          break;
-        case 16: {
-          const uint32_t v = in[2 * x] | (uint32_t{in[2 * x + 1]} << 8);
-          dst[x] = 0xFF000000u | (uint32_t{Scale5((v >> 10) & 31)} << 16) |
-                   (uint32_t{Scale5((v >> 5) & 31)} << 8) | Scale5(v & 31);
-          break;
-        }
-        case 24:
-          dst[x] = 0xFF000000u | (uint32_t{in[3 * x + 2]} << 16) |
-                   (uint32_t{in[3 * x + 1]} << 8) | in[3 * x];
-          break;
-        case 32: {
-          const uint32_t a = image.has_alpha ? in[4 * x + 3] : 0xFFu;
-          dst[x] = (a << 24) | (uint32_t{in[4 * x + 2]} << 16) | (uint32_t{in[4 * x + 1]} << 8) |
-                   in[4 * x];
-          break;
-        }
-        default:
-          throw std::invalid_argument("ToArgb: unsupported depth");
-      }
-    }
-  }
-  return out;
+  return Headers(image);
 }
 
 }  // namespace kelvora_image

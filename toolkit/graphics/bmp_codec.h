@@ -75,24 +75,15 @@ size_t RowStride(int32_t width, uint16_t bits_per_pixel);
 // headers, the offset and the actual file length instead.
 BmpImage DecodeBmp(std::span<const uint8_t> file);
 
-// Writes the picture as an uncompressed BMP: 14-byte file header, 40-byte
-// BITMAPINFOHEADER (BI_RGB, one plane, positive height, biSizeImage = stride ×
-// height, resolution 0, biClrImportant 0, biClrUsed = palette size), the
-// palette, then the pixels as stored. The empty picture writes 0 bytes.
-// Throws std::invalid_argument for a picture that breaks the layout rules
-// above (unknown depth, pixel buffer of the wrong size, indexed picture with
-// no palette or more entries than its depth allows, palette over 256 entries).
-std::vector<uint8_t> EncodeBmp(const BmpImage& image);
-
-// The bytes EncodeBmp writes before the pixels (file header, info header and
-// colour table) for the picture's size, depth and palette; its pixel buffer
-// is not looked at, so a caller can read the pixels straight into the file
-// after these bytes (RowStride × height of them). The same checks as
-// EncodeBmp but the pixel buffer's; the empty picture gives 0 bytes.
+// The bytes of an uncompressed BMP before its pixels: 14-byte file header,
+// 40-byte BITMAPINFOHEADER (BI_RGB, one plane, positive height, biSizeImage =
+// stride × height, resolution 0, biClrImportant 0, biClrUsed = palette
+// size), then the palette. The pixel buffer is not looked at: a caller
+// writes the pixels straight into the file after these bytes (RowStride ×
+// height of them). The empty picture gives 0 bytes. Throws
+// std::invalid_argument for a picture that breaks those rules (unknown
+// depth, indexed picture with no palette or more entries than its depth
+// allows, palette over 256 entries, file over 4 GiB).
 std::vector<uint8_t> EncodeBmpHeaders(const BmpImage& image);
-
-// The picture's colours as 0xAARRGGBB values (bytes B, G, R, A in memory),
-// top row first, width × height of them. Alpha is 255 unless has_alpha.
-std::vector<uint32_t> ToArgb(const BmpImage& image);
 
 }  // namespace kelvora_image
