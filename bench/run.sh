@@ -27,12 +27,7 @@ commands=${KELVORA_BENCH_COMMANDS:-200}
 size=1920x1080
 big_size=3840x2160
 
-# Some kernels run 64-bit code only; Wine's 32-bit loader cannot run there.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=win32 loader=/usr/lib/wine/wine arch=win32 triple=i686-w64-mingw32
-else
-  preset=win64 loader=/usr/lib/wine/wine64 arch=win64 triple=x86_64-w64-mingw32
-fi
+source "$here/scripts/wine_arch.sh"
 build_dir=${KELVORA_BUILD:-build/$preset}
 cmake --preset "$preset" -B "$build_dir" >/dev/null
 cmake --build "$build_dir" --target capture_bench one_window kelvora probe -j2 >/dev/null

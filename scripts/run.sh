@@ -30,12 +30,8 @@ if need_setup; then
   bash scripts/setup-deps.sh
 fi
 
-# Some kernels run 64-bit code only; Wine's 32-bit loader, and with it the
-# 32-bit build, cannot run there.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=win32 loader=/usr/lib/wine/wine arch=win32
-else
-  preset=win64 loader=/usr/lib/wine/wine64 arch=win64
+source scripts/wine_arch.sh
+if [ "$preset" = win64 ]; then
   echo "run: this machine cannot run 32-bit programs; using the win64 build" >&2
 fi
 

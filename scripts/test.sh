@@ -60,12 +60,12 @@ done
 
 # The primary build is 32-bit; a machine whose kernel cannot run 32-bit
 # programs (no IA-32 emulation) runs the 64-bit build's tests instead.
-presets=(win64)
-e2e_preset=win64
-if /usr/bin/python3 -c 'import sys; sys.path.insert(0, "tests/e2e"); import harness; sys.exit(0 if harness.can_run_32bit() else 1)'; then
+source scripts/wine_arch.sh
+e2e_preset=$preset
+if [ "$preset" = win32 ]; then
   presets=(win32 win64)
-  e2e_preset=win32
 else
+  presets=(win64)
   echo "note: this machine cannot run 32-bit programs; the win32 build is built but its tests run on win64"
 fi
 

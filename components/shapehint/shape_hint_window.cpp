@@ -186,7 +186,7 @@ void TShapeHintWindow::ActivateHint(RECT r, const std::wstring& hint) {
   window_dc screen(nullptr);
   unique_hdc dc(CreateCompatibleDC(screen.get()));
   unique_hbitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
-  if (!dc || !bitmap) throw EOutOfResources(L"Out of system resources");
+  if (!dc || !bitmap) throw EOutOfResources();
   select_object keep_bitmap(dc.get(), bitmap.get());
   BitBlt(dc.get(), 0, 0, w, h, screen.get(), place.left, place.top, SRCCOPY);
   HWND wnd = Handle();

@@ -9,6 +9,7 @@
 
 #include "toolkit/core/exceptions.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/graphics/dib.h"
 #include "toolkit/graphics/halftone_map.h"
 
 namespace {
@@ -49,7 +50,7 @@ void CopyScreen(HDC canvas, int to_y, int width, int height, HDC screen, int x, 
 DIBSECTION DibOf(HBITMAP picture) {
   DIBSECTION dib{};
   if (GetObjectW(picture, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits)
-    throw EOutOfResources(L"Out of system resources");
+    throw EOutOfResources();
   return dib;
 }
 
@@ -69,24 +70,18 @@ void CopyScreenMapped(HDC canvas, HBITMAP picture, int width, int height, HDC sc
   const DIBSECTION target = DibOf(picture);
   RGBQUAD colours[256];
   const UINT count = GetDIBColorTable(canvas, 0, 256, colours);
-  if (count == 0) throw EOutOfResources(L"Out of system resources");
+  if (count == 0) throw EOutOfResources();
   std::vector<kelvora_image::RgbQuad> table;
   for (UINT i = 0; i < count; ++i) table.push_back({colours[i].rgbBlue, colours[i].rgbGreen, colours[i].rgbRed, 0});
   const kelvora_image::HalftoneMap& map = MapFor(table);
 
   const int band = std::min(height, std::max(1, kBandPixels / std::max(1, width)));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -band;  // top-down: row r of the band is r rows in
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* band_bits = nullptr;
-  unique_hbitmap band_bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &band_bits, nullptr, 0));
+  // Row r of the band is r rows in.
+  const Dib32 band_dib = CreateDib32(width, band);
   unique_hdc band_dc(CreateCompatibleDC(nullptr));
-  if (!band_bitmap || !band_bits || !band_dc) throw EOutOfResources(L"Out of system resources");
-  select_object selected(band_dc.get(), band_bitmap.get());
+  if (!band_dib.bitmap || !band_dc) throw EOutOfResources();
+  const void* band_bits = band_dib.pixels;
+  select_object selected(band_dc.get(), band_dib.bitmap.get());
   auto* rows = static_cast<uint8_t*>(target.dsBm.bmBits);
   const size_t stride = static_cast<size_t>(target.dsBm.bmWidthBytes);
   for (int top = 0; top < height; top += band) {
@@ -185,7 +180,7 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   // Nothing was dragged over: the capture is the empty picture.
   if (width == 0 || height == 0) return;
   HBITMAP pixels = CreateCompatibleBitmap(screen, width, height);
-  if (!pixels) throw EOutOfResources(L"Out of system resources");
+  if (!pixels) throw EOutOfResources();
   bitmap.SetHandle(pixels);
   if (PaletteDisplay(screen)) bitmap.SetPalette(SystemPalette(screen));
   CopyScreen(bitmap.Canvas().Handle(), 0, bitmap.Width(), bitmap.Height(), screen, area.left, area.top);

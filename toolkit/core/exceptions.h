@@ -13,7 +13,12 @@ class Exception {
   std::wstring message_;
 };
 
-class EOutOfResources : public Exception { using Exception::Exception; };
+// A system resource (a DC, a bitmap, memory for pixels) could not be had.
+class EOutOfResources : public Exception {
+ public:
+  using Exception::Exception;
+  EOutOfResources() : Exception(L"Out of system resources") {}
+};
 class EInvalidOperation : public Exception { using Exception::Exception; };
 class EStreamError : public Exception { using Exception::Exception; };
 class EFCreateError : public EStreamError { using EStreamError::EStreamError; };

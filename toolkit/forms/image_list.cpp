@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "toolkit/core/exceptions.h"
+#include "toolkit/graphics/dib.h"
 
 namespace {
 unique_hicon EmptyIcon(int w, int h) {
@@ -50,25 +51,17 @@ HBITMAP TImageList::MenuBitmap(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
   const Entry& e = icons_[static_cast<size_t>(index)];
   if (e.menu_bitmap) return e.menu_bitmap.get();
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = Width();
-  bi.bmiHeader.biHeight = -Height();
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
+  Dib32 dib = CreateDib32(Width(), Height());
   unique_hdc dc(CreateCompatibleDC(nullptr));
-  unique_hbitmap bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bmp || !bits) return nullptr;
+  if (!dib.bitmap || !dc) return nullptr;
   {
-    select_object keep(dc.get(), bmp.get());
+    select_object keep(dc.get(), dib.bitmap.get());
     DrawIconEx(dc.get(), 0, 0, e.icon.get(), Width(), Height(), 0, nullptr, DI_NORMAL);
   }
   GdiFlush();
   // Icons without an alpha channel draw with alpha 0 everywhere: make their
   // drawn pixels opaque, judging by the icon's mask.
-  auto* px = static_cast<uint32_t*>(bits);
+  uint32_t* px = dib.pixels;
   const int n = Width() * Height();
   bool has_alpha = false;
   for (int i = 0; i < n && !has_alpha; ++i) has_alpha = (px[i] >> 24) != 0;
@@ -85,6 +78,6 @@ HBITMAP TImageList::MenuBitmap(int index) const {
         }
     }
   }
-  e.menu_bitmap = std::move(bmp);
+  e.menu_bitmap = std::move(dib.bitmap);
   return e.menu_bitmap.get();
 }

@@ -79,17 +79,12 @@ std::vector<std::wstring> TLabel::WrapLines(HDC dc, const std::wstring& text, in
 
 void TLabel::AdjustBounds() {
   if (!auto_size_ || Loading()) return;
-  window_dc screen(nullptr);
-  select_object font(screen.get(), font_.Handle());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(screen.get(), &tm);
+  const TextMeasure measure(font_);
   if (word_wrap_) {
-    const auto lines = WrapLines(screen.get(), caption_, width_);
-    SetBounds(left_, top_, width_, static_cast<int>(lines.size()) * tm.tmHeight);
+    const auto lines = WrapLines(measure.Dc(), caption_, width_);
+    SetBounds(left_, top_, width_, static_cast<int>(lines.size()) * measure.LineHeight());
   } else {
-    SIZE size{};
-    GetTextExtentPoint32W(screen.get(), caption_.c_str(), static_cast<int>(caption_.size()), &size);
-    SetBounds(left_, top_, size.cx, tm.tmHeight);
+    SetBounds(left_, top_, measure.Width(caption_), measure.LineHeight());
   }
 }
 

@@ -8,6 +8,7 @@
 #include "toolkit/core/exceptions.h"
 #include "toolkit/core/handle.h"
 #include "toolkit/forms/image_list.h"
+#include "toolkit/graphics/dib.h"
 
 namespace {
 // The colour that marks a glyph's transparent pixels (0x00RRGGBB as a 32-bit
@@ -33,25 +34,18 @@ unique_hbitmap MenuGlyph(int id, int size) {
   BITMAP bm{};
   GetObjectW(source.get(), sizeof(bm), &bm);
   const int width = bm.bmWidth, height = std::abs(bm.bmHeight);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  unique_hbitmap glyph(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!glyph || !bits) throw EOutOfResources(L"Out of system resources");
+  Dib32 glyph = CreateDib32(width, height);
+  if (!glyph.bitmap) throw EOutOfResources();
   unique_hdc dc(CreateCompatibleDC(nullptr));
-  if (GetDIBits(dc.get(), source.get(), 0, static_cast<UINT>(height), bits, &bi, DIB_RGB_COLORS) != height)
+  if (GetDIBits(dc.get(), source.get(), 0, static_cast<UINT>(height), glyph.pixels, &glyph.info, DIB_RGB_COLORS) !=
+      height)
     throw EInvalidGraphic(L"Bitmap image is not valid");
   // Menus blend 32-bit item bitmaps by their (premultiplied) alpha: the
   // marked pixels become fully transparent, every other one fully opaque.
-  auto* px = static_cast<uint32_t*>(bits);
+  uint32_t* px = glyph.pixels;
   for (int i = 0; i < width * height; ++i)
     px[i] = (px[i] & 0x00FFFFFFu) == kGlyphTransparent ? 0 : (px[i] | 0xFF000000u);
-  return glyph;
+  return std::move(glyph.bitmap);
 }
 
 }  // namespace

@@ -46,13 +46,8 @@ void TStaticText::FontChanged() {
 
 void TStaticText::AdjustBounds() {
   if (!auto_size_ || Loading()) return;
-  window_dc screen(nullptr);
-  select_object font(screen.get(), font_.Handle());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(screen.get(), &tm);
-  SIZE size{};
-  GetTextExtentPoint32W(screen.get(), caption_.c_str(), static_cast<int>(caption_.size()), &size);
-  SetBounds(left_, top_, size.cx, tm.tmHeight);
+  const TextMeasure measure(font_);
+  SetBounds(left_, top_, measure.Width(caption_), measure.LineHeight());
 }
 
 void TStaticText::PaintWindow(HDC dc) {

@@ -60,3 +60,15 @@ HFONT TFont::Handle() const {
   }
   return handle_.get();
 }
+
+TextMeasure::TextMeasure(const TFont& font) : screen_(nullptr), font_(screen_.get(), font.Handle()) {
+  TEXTMETRICW tm{};
+  GetTextMetricsW(screen_.get(), &tm);
+  line_height_ = tm.tmHeight;
+}
+
+int TextMeasure::Width(const std::wstring& text) const {
+  SIZE size{};
+  GetTextExtentPoint32W(screen_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}

@@ -11,6 +11,22 @@
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
 
+class TFont;
+
+// Measures text in a font as the screen draws it.
+class TextMeasure {
+ public:
+  explicit TextMeasure(const TFont& font);
+  HDC Dc() const noexcept { return screen_.get(); }
+  int LineHeight() const noexcept { return line_height_; }
+  int Width(const std::wstring& text) const;
+
+ private:
+  window_dc screen_;
+  select_object font_;
+  int line_height_ = 0;
+};
+
 class TFont {
  public:
   TFont() = default;

@@ -1,4 +1,5 @@
 #include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/dib.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,23 +26,6 @@ std::span<const uint8_t> RawResource(int id) {
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (!bytes) return {};
   return {static_cast<const uint8_t*>(bytes), SizeofResource(module, res)};
-}
-
-struct DibInfo {
-  BITMAPINFOHEADER header;
-  RGBQUAD colors[256];
-};
-
-// A bottom-up BI_RGB header of that size and depth, its table still empty.
-DibInfo DibHeader(LONG width, LONG height, int bits) {
-  DibInfo info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = width;
-  info.header.biHeight = height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(bits);
-  info.header.biCompression = BI_RGB;
-  return info;
 }
 
 // The screen's halftone palette, as the toolkit gives 8-bit pictures.
@@ -134,7 +118,7 @@ void TBitmap::ReleaseCanvas() const {
 TCanvas& TBitmap::Canvas() {
   if (!canvas_.dc_) {
     canvas_.dc_.reset(CreateCompatibleDC(nullptr));
-    if (!canvas_.dc_) throw EOutOfResources(L"Out of system resources");
+    if (!canvas_.dc_) throw EOutOfResources();
     if (handle_) canvas_.old_bitmap_ = SelectObject(canvas_.dc_.get(), handle_.get());
     if (palette_) SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE);
   }
@@ -173,7 +157,7 @@ void TBitmap::CreateStorage(int bits) {
     handle_.reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_ptr,
                                    nullptr, 0));
   }
-  if (!handle_) throw EOutOfResources(L"Out of system resources");
+  if (!handle_) throw EOutOfResources();
 }
 
 void TBitmap::SetWidth(int width) {
@@ -320,7 +304,7 @@ void TBitmap::FromImage(const BmpImage& image) {
   void* bits = nullptr;
   unique_hbitmap dib(
       CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dib || !bits) throw EOutOfResources(L"Out of system resources");
+  if (!dib || !bits) throw EOutOfResources();
   const size_t size = kelvora_image::RowStride(image.width, image.bits_per_pixel) * static_cast<size_t>(image.height);
   std::memcpy(bits, image.pixels.data(), std::min(size, image.pixels.size()));
   handle_ = std::move(dib);
