@@ -19,13 +19,13 @@ bool PaletteDisplay(HDC screen) {
   return (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(screen, SIZEPALETTE) == 256;
 }
 
-HPALETTE SystemPalette(HDC screen) {
+unique_hpalette SystemPalette(HDC screen) {
   std::vector<BYTE> storage(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
   auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
   lp->palVersion = 0x300;
   lp->palNumEntries = 256;
   GetSystemPaletteEntries(screen, 0, 256, lp->palPalEntry);
-  return CreatePalette(lp);
+  return unique_hpalette(CreatePalette(lp));
 }
 
 // Screen copies go in bands of rows of this many pixels (a quarter of a
@@ -179,9 +179,9 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);
   // Nothing was dragged over: the capture is the empty picture.
   if (width == 0 || height == 0) return;
-  HBITMAP pixels = CreateCompatibleBitmap(screen, width, height);
+  unique_hbitmap pixels(CreateCompatibleBitmap(screen, width, height));
   if (!pixels) throw EOutOfResources();
-  bitmap.SetHandle(pixels);
+  bitmap.SetHandle(std::move(pixels));
   if (PaletteDisplay(screen)) bitmap.SetPalette(SystemPalette(screen));
   CopyScreen(bitmap.Canvas().Handle(), 0, bitmap.Width(), bitmap.Height(), screen, area.left, area.top);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/app/window_list.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/screen.h"
 
@@ -27,17 +28,14 @@ TApplication::TApplication() : TComponent(nullptr) {
   params.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
   params.x = GetSystemMetrics(SM_CXSCREEN) / 2;
   params.y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = CreateTargetWindow(this, params);
+  CreateTargetWindow(params);
   hints_ = std::make_unique<HintController>();
 }
 
 TApplication::~TApplication() {
   DestroyComponents();
   hints_.reset();
-  if (handle_) {
-    DetachTarget(handle_);
-    DestroyWindow(handle_);
-  }
+  if (HWND wnd = DetachWindow()) DestroyWindow(wnd);
 }
 
 void TApplication::Initialize() {}
@@ -163,7 +161,6 @@ void TApplication::ForgetForm(TForm* form) noexcept {
 }
 
 LRESULT TApplication::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) handle_ = wnd;
   // Copy: a hook may unhook itself.
   const auto hooks = hooks_;
   for (const auto& [id, hook] : hooks) {
@@ -203,20 +200,17 @@ void ShowMessage(const std::wstring& text) {
 }
 
 TaskWindowsDisabled::TaskWindowsDisabled(HWND keep) : keep_(keep) {
-  EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+  for (HWND wnd : ThreadWindows()) {
+    if (wnd != keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+      disabled_.reserve(disabled_.size() + 1);
+      EnableWindow(wnd, FALSE);
+      disabled_.push_back(wnd);
+    }
+  }
 }
 
 TaskWindowsDisabled::~TaskWindowsDisabled() {
   for (HWND w : disabled_) {
     if (IsWindow(w)) EnableWindow(w, TRUE);
   }
-}
-
-BOOL CALLBACK TaskWindowsDisabled::Collect(HWND wnd, LPARAM self_ptr) {
-  auto* self = reinterpret_cast<TaskWindowsDisabled*>(self_ptr);
-  if (wnd != self->keep_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
-    EnableWindow(wnd, FALSE);
-    self->disabled_.push_back(wnd);
-  }
-  return TRUE;
 }

@@ -78,14 +78,12 @@ class TApplication : public TComponent, private MessageTarget {
 
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
-  void WindowDestroyed() noexcept override { handle_ = nullptr; }
   bool DispatchOne();
   // Every message the program's loops take goes through here: a form's
   // dialog keys first, then the window it was meant for.
   void Dispatch(const MSG& msg);
   bool IsDialogKey(const MSG& msg);
 
-  HWND handle_ = nullptr;
   std::wstring title_;
   TForm* main_form_ = nullptr;
   bool terminated_ = false;
@@ -123,7 +121,6 @@ class TaskWindowsDisabled {
   TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
 
  private:
-  static BOOL CALLBACK Collect(HWND wnd, LPARAM self);
   HWND keep_;
   std::vector<HWND> disabled_;
 };

@@ -9,19 +9,14 @@ UtilityWindow::UtilityWindow(Procedure proc) : proc_(std::move(proc)) {
   WindowCreateParams params{kUtilityClass};
   params.style = WS_POPUP;
   params.ex_style = WS_EX_TOOLWINDOW;
-  wnd_ = CreateTargetWindow(this, params);
+  CreateTargetWindow(params);
 }
 
 UtilityWindow::~UtilityWindow() {
-  if (wnd_) {
-    HWND wnd = wnd_;
-    DetachTarget(wnd);
-    DestroyWindow(wnd);
-  }
+  if (HWND wnd = DetachWindow()) DestroyWindow(wnd);
 }
 
 LRESULT UtilityWindow::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) wnd_ = wnd;
   bool handled = false;
   if (proc_) {
     const LRESULT result = proc_(msg, wp, lp, handled);

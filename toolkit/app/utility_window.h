@@ -16,13 +16,11 @@ class UtilityWindow : private MessageTarget {
   ~UtilityWindow() override;
   UtilityWindow(const UtilityWindow&) = delete;
   UtilityWindow& operator=(const UtilityWindow&) = delete;
-  HWND Handle() const noexcept { return wnd_; }
+  HWND Handle() const noexcept { return handle_; }
 
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
-  void WindowDestroyed() noexcept override { wnd_ = nullptr; }
   Procedure proc_;
-  HWND wnd_ = nullptr;
 };
 
 std::unique_ptr<UtilityWindow> AllocateHWnd(UtilityWindow::Procedure proc);

@@ -29,15 +29,17 @@ void EnsureWindowClass(const WindowClassParams& params) {
   RegisteredClasses().insert(params.name);
 }
 
-HWND CreateTargetWindow(MessageTarget* target, const WindowCreateParams& params) {
-  HWND wnd = CreateWindowExW(params.ex_style, params.class_name, params.caption, params.style, params.x, params.y,
-                             params.width, params.height, params.parent, nullptr, GetModuleHandleW(nullptr), target);
-  if (!wnd) throw EOutOfResources(L"Error creating window");
-  return wnd;
+void MessageTarget::CreateTargetWindow(const WindowCreateParams& params) {
+  CreateWindowExW(params.ex_style, params.class_name, params.caption, params.style, params.x, params.y, params.width,
+                  params.height, params.parent, nullptr, GetModuleHandleW(nullptr), this);
+  if (!handle_) throw EOutOfResources(L"Error creating window");
 }
 
-void DetachTarget(HWND wnd) noexcept {
+HWND MessageTarget::DetachWindow() noexcept {
+  HWND wnd = handle_;
   if (wnd) SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+  handle_ = nullptr;
+  return wnd;
 }
 
 LRESULT CALLBACK WindowTrampoline(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -45,13 +47,14 @@ LRESULT CALLBACK WindowTrampoline(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     target = static_cast<MessageTarget*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
+    if (target) target->handle_ = wnd;
   } else {
     target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
   }
   if (!target) return DefWindowProcW(wnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-    target->WindowDestroyed();
+    target->handle_ = nullptr;
     return DefWindowProcW(wnd, msg, wp, lp);
   }
   try {

@@ -5,14 +5,8 @@
 // handler throws goes to the application's error display.
 #include <windows.h>
 
-class MessageTarget {
- public:
-  virtual ~MessageTarget() = default;
-  // Called for every message; the default is the caller's to provide.
-  virtual LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) = 0;
-  // The window is going away: forget the handle.
-  virtual void WindowDestroyed() noexcept {}
-};
+class MessageTarget;
+LRESULT CALLBACK WindowTrampoline(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
 struct WindowClassParams {
   const wchar_t* name;
@@ -33,13 +27,28 @@ struct WindowCreateParams {
   HWND parent = nullptr;
 };
 
-// Creates a window whose messages reach `target`; throws EOutOfResources when
-// the system refuses.
-HWND CreateTargetWindow(MessageTarget* target, const WindowCreateParams& params);
+class MessageTarget {
+ public:
+  virtual ~MessageTarget() = default;
+  // Called for every message; the default is the caller's to provide.
+  virtual LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) = 0;
 
-// Detaches a target from its window before the object goes, so the messages
-// of the window's destruction no longer reach a half-destroyed object.
-void DetachTarget(HWND wnd) noexcept;
+ protected:
+  // Creates the window whose messages reach this target; throws
+  // EOutOfResources when the system refuses.
+  void CreateTargetWindow(const WindowCreateParams& params);
+  // Detaches the target from its window before the object goes, so that the
+  // messages of the window's destruction no longer reach a half-destroyed
+  // object; answers the window, now the caller's to destroy.
+  HWND DetachWindow() noexcept;
+
+  // The window, from its WM_NCCREATE to its WM_NCDESTROY: the trampoline
+  // sets and clears it.
+  HWND handle_ = nullptr;
+
+ private:
+  friend LRESULT CALLBACK WindowTrampoline(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+};
 
 // The window procedure every toolkit window class is registered with.
 LRESULT CALLBACK WindowTrampoline(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -223,7 +223,7 @@ void TWinControl::CreateHandle() {
   CreateParams(params);
   params.window.class_name = params.window_class.name;
   EnsureWindowClass(params.window_class);
-  handle_ = CreateTargetWindow(this, params.window);
+  CreateTargetWindow(params.window);
   // The system puts a new child window below its siblings; in the toolkit a
   // control made later lies over those made before it (radio buttons over
   // the frame of a group they are not children of).
@@ -236,11 +236,7 @@ void TWinControl::CreateHandle() {
 }
 
 void TWinControl::DestroyHandle() noexcept {
-  if (!handle_) return;
-  HWND wnd = handle_;
-  handle_ = nullptr;
-  DetachTarget(wnd);
-  DestroyWindow(wnd);
+  if (HWND wnd = DetachWindow()) DestroyWindow(wnd);
 }
 
 void TWinControl::SetParent(TWinControl* parent) {
@@ -384,8 +380,7 @@ void TWinControl::PaintControls(HDC dc) {
   }
 }
 
-LRESULT TWinControl::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) handle_ = wnd;
+LRESULT TWinControl::HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
   return WndProc(msg, wp, lp);
 }
 

@@ -230,7 +230,6 @@ class TWinControl : public TControl, protected MessageTarget {
   void PaintControls(HDC dc);
   void Notification(TComponent* component, TOperation operation) override;
 
-  HWND handle_ = nullptr;
   std::vector<TControl*> controls_;
   TBrush brush_;
   TControl* mouse_control_ = nullptr;
@@ -241,7 +240,6 @@ class TWinControl : public TControl, protected MessageTarget {
 
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) final;
-  void WindowDestroyed() noexcept final { handle_ = nullptr; }
   LRESULT RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
   void UpdateMouseControl(TControl* now);
 };

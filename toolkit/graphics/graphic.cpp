@@ -110,8 +110,7 @@ void TGraphic::SaveToStream(TFileStream& stream) const { stream.Write(SaveToByte
 TBitmap::~TBitmap() { ReleaseCanvas(); }
 
 void TBitmap::ReleaseCanvas() const {
-  if (canvas_.dc_ && canvas_.old_bitmap_) SelectObject(canvas_.dc_.get(), canvas_.old_bitmap_);
-  canvas_.old_bitmap_ = nullptr;
+  canvas_.selection_.reset();
   canvas_.dc_.reset();
 }
 
@@ -119,7 +118,7 @@ TCanvas& TBitmap::Canvas() {
   if (!canvas_.dc_) {
     canvas_.dc_.reset(CreateCompatibleDC(nullptr));
     if (!canvas_.dc_) throw EOutOfResources();
-    if (handle_) canvas_.old_bitmap_ = SelectObject(canvas_.dc_.get(), handle_.get());
+    if (handle_) canvas_.selection_.emplace(canvas_.dc_.get(), handle_.get());
     if (palette_) SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE);
   }
   return canvas_;
@@ -173,16 +172,16 @@ void TBitmap::SetHeight(int height) {
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
-  if (format == TPixelFormat::pf8bit) SetPalette(ScreenHalftonePalette().release());
+  if (format == TPixelFormat::pf8bit) SetPalette(ScreenHalftonePalette());
   format_ = format;
   CreateStorage(FormatBits(format));
 }
 
-void TBitmap::SetHandle(HBITMAP bitmap) {
+void TBitmap::SetHandle(unique_hbitmap bitmap_owned) {
   ReleaseCanvas();
-  handle_.reset(bitmap);
+  handle_ = std::move(bitmap_owned);
   width_ = height_ = 0;
-  if (bitmap) {
+  if (HBITMAP bitmap = handle_.get()) {
     BITMAP bm{};
     if (GetObjectW(bitmap, sizeof(bm), &bm)) {
       width_ = bm.bmWidth;
@@ -194,9 +193,9 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
   }
 }
 
-void TBitmap::SetPalette(HPALETTE palette) {
+void TBitmap::SetPalette(unique_hpalette palette) {
   if (canvas_.dc_) SelectPalette(canvas_.dc_.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), TRUE);
-  palette_.reset(palette);
+  palette_ = std::move(palette);
   if (canvas_.dc_ && palette_) SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE);
 }
 
@@ -365,8 +364,9 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> data) {
 
 // ---- TIcon ----
 
-void TIcon::SetHandle(HICON icon) {
-  icon_.reset(icon);
+void TIcon::SetHandle(unique_hicon owned) {
+  icon_ = std::move(owned);
+  const HICON icon = icon_.get();
   width_ = height_ = 0;
   ICONINFO info{};
   if (icon && GetIconInfo(icon, &info)) {
@@ -400,10 +400,10 @@ void TIcon::LoadFromBytes(std::span<const uint8_t> data) {
   const size_t entry = 6 + 16 * best;
   const uint32_t length = u32(entry + 8), offset = u32(entry + 12);
   if (offset > data.size() || length > data.size() - offset || length == 0) throw invalid();
-  HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(data.data() + offset), length, TRUE, 0x00030000, 0, 0,
-                                        LR_DEFAULTCOLOR);
+  unique_hicon icon(CreateIconFromResourceEx(const_cast<BYTE*>(data.data() + offset), length, TRUE, 0x00030000, 0,
+                                             0, LR_DEFAULTCOLOR));
   if (!icon) throw invalid();
-  SetHandle(icon);
+  SetHandle(std::move(icon));
   bytes_.assign(data.begin(), data.end());
 }
 
@@ -499,7 +499,7 @@ void TPicture::ChangeScale(int dpi) {
     const int id = icon_resource_, size = icon_size_;
     unique_hicon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                                     ScaleForDpi(size, dpi), ScaleForDpi(size, dpi), 0)));
-    if (icon) static_cast<TIcon&>(*graphic_).SetHandle(icon.release());
+    if (icon) static_cast<TIcon&>(*graphic_).SetHandle(std::move(icon));
   }
 }
 
@@ -527,8 +527,8 @@ void TPicture::LoadMetafileResource(int id) {
 
 void TPicture::LoadIconResource(int id, int size) {
   auto icon = std::make_unique<TIcon>();
-  icon->SetHandle(static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
+  icon->SetHandle(unique_hicon(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0))));
   if (!icon->Handle()) throw EInvalidGraphic(L"Icon image is not valid");
   SetGraphic(std::move(icon));
   icon_resource_ = id;

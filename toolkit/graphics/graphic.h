@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <span>
 #include <string>
@@ -45,7 +46,9 @@ class TCanvas {
  private:
   friend class TBitmap;
   unique_hdc dc_;
-  HGDIOBJ old_bitmap_ = nullptr;
+  // The picture selected into the DC; the DC's own bitmap comes back when
+  // it goes, before the DC.
+  std::optional<select_object> selection_;
 };
 
 class TBitmap : public TGraphic {
@@ -63,11 +66,10 @@ class TBitmap : public TGraphic {
   void SetPixelFormat(TPixelFormat format);
 
   HBITMAP Handle() const noexcept { return handle_.get(); }
-  // Takes ownership of `bitmap` as the picture's storage; the palette stays.
-  void SetHandle(HBITMAP bitmap);
+  // The picture's storage from now on; the palette stays.
+  void SetHandle(unique_hbitmap bitmap);
   HPALETTE Palette() const noexcept { return palette_.get(); }
-  // Takes ownership of `palette`.
-  void SetPalette(HPALETTE palette);
+  void SetPalette(unique_hpalette palette);
   TCanvas& Canvas();
 
   void Draw(HDC dc, const RECT& dest) const override;
@@ -124,7 +126,7 @@ class TIcon : public TGraphic {
   int Height() const override { return height_; }
   HICON Handle() const noexcept { return icon_.get(); }
   // Takes ownership of the icon.
-  void SetHandle(HICON icon);
+  void SetHandle(unique_hicon icon);
   void Draw(HDC dc, const RECT& dest) const override;
   void LoadFromBytes(std::span<const uint8_t> data) override;
   std::vector<uint8_t> SaveToBytes() const override { return bytes_; }
