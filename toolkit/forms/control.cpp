@@ -443,38 +443,42 @@ LRESULT TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
   return DefaultHandler(msg, wp, lp);
 }
 
+void TWinControl::PaintBuffered() {
+  paint_dc paint(handle_);
+  if (brush_.Style == TBrushStyle::bsClear) {
+    PaintWindow(paint.get());
+    PaintControls(paint.get());
+    return;
+  }
+  // Drawn off the screen first and copied in one go, without flicker.
+  RECT client;
+  GetClientRect(handle_, &client);
+  const int w = std::max<LONG>(client.right, 1), h = std::max<LONG>(client.bottom, 1);
+  unique_hdc mem(CreateCompatibleDC(paint.get()));
+  unique_hbitmap bmp(CreateCompatibleBitmap(paint.get(), w, h));
+  if (!mem || !bmp) {
+    // Short of GDI memory: draw straight on the screen instead.
+    PaintWindow(paint.get());
+    PaintControls(paint.get());
+    return;
+  }
+  select_object keep_bmp(mem.get(), bmp.get());
+  unique_hbrush back(CreateSolidBrush(ColorToRGB(color_)));
+  FillRect(mem.get(), &client, back.get());
+  PaintWindow(mem.get());
+  PaintControls(mem.get());
+  const RECT& area = paint.area();
+  BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(), area.left,
+         area.top, SRCCOPY);
+}
+
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // painted with the rest in WM_PAINT, without flicker
-    case WM_PAINT: {
-      paint_dc paint(handle_);
-      if (brush_.Style == TBrushStyle::bsClear) {
-        PaintWindow(paint.get());
-        PaintControls(paint.get());
-        return 0;
-      }
-      RECT client;
-      GetClientRect(handle_, &client);
-      const int w = std::max<LONG>(client.right, 1), h = std::max<LONG>(client.bottom, 1);
-      unique_hdc mem(CreateCompatibleDC(paint.get()));
-      unique_hbitmap bmp(CreateCompatibleBitmap(paint.get(), w, h));
-      if (!mem || !bmp) {
-        // Short of GDI memory: draw straight on the screen instead.
-        PaintWindow(paint.get());
-        PaintControls(paint.get());
-        return 0;
-      }
-      select_object keep_bmp(mem.get(), bmp.get());
-      unique_hbrush back(CreateSolidBrush(ColorToRGB(color_)));
-      FillRect(mem.get(), &client, back.get());
-      PaintWindow(mem.get());
-      PaintControls(mem.get());
-      const RECT& area = paint.area();
-      BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem.get(),
-             area.left, area.top, SRCCOPY);
+    case WM_PAINT:
+      PaintBuffered();
       return 0;
-    }
     case WM_SIZE: {
       RECT r;
       GetWindowRect(handle_, &r);

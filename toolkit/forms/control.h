@@ -228,6 +228,9 @@ class TWinControl : public TControl, protected MessageTarget {
   // children are drawn over it.
   virtual void PaintWindow(HDC dc);
   void PaintControls(HDC dc);
+  // WM_PAINT: the control and its windowless children, through a memory
+  // bitmap unless the control's brush is clear.
+  void PaintBuffered();
   void Notification(TComponent* component, TOperation operation) override;
 
   std::vector<TControl*> controls_;
