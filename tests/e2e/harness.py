@@ -27,7 +27,9 @@ import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-ARTIFACTS = ROOT / "tests" / "e2e" / "artifacts"
+# Each lane keeps its screenshots and logs apart: the host's Wine in host/,
+# the Wine 10 lane (KELVORA_LANE=wine10) in wine10/.
+ARTIFACTS = ROOT / "tests" / "e2e" / "artifacts" / os.environ.get("KELVORA_LANE", "host")
 PREFIX_CACHE = ROOT / "build" / "e2e-prefix"
 
 WINE32 = "/usr/lib/wine/wine"
@@ -591,7 +593,7 @@ class Session:
     # ---- pictures ----------------------------------------------------------
 
     def screenshot(self, name):
-        """The whole screen as tests/e2e/artifacts/<name>.png."""
+        """The whole screen as tests/e2e/artifacts/<lane>/<name>.png."""
         path = ARTIFACTS / f"{name}.png"
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
                        env=self.env, check=True, timeout=60)
