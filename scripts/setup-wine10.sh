@@ -24,7 +24,7 @@ packages=(
   xvfb xdotool x11-utils x11-apps imagemagick
   python3 python3-pil
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-wine
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2
 )
 want="${packages[*]}"
 ready="$root/.kelvora-ready"
