@@ -13,11 +13,6 @@
 
 namespace {
 
-// A 256-colour display: the capture takes its colours from the system palette.
-bool PaletteDisplay(HDC screen) {
-  return (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(screen, SIZEPALETTE) == 256;
-}
-
 HPALETTE SystemPalette(HDC screen) {
   std::vector<BYTE> storage(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
   auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
@@ -184,10 +179,18 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);
   // Nothing was dragged over: the capture is the empty picture.
   if (width == 0 || height == 0) return;
-  HBITMAP pixels = CreateCompatibleBitmap(screen, width, height);
-  if (!pixels) throw EOutOfResources(L"Out of system resources");
-  bitmap.SetHandle(pixels);
-  if (PaletteDisplay(screen)) bitmap.SetPalette(SystemPalette(screen));
+  if (PaletteDisplay(screen)) {
+    // An 8-bit picture whose table is the system palette, whatever depth
+    // the driver reports beside its palette: a compatible bitmap would take
+    // that depth (16 bits under Wine 10 on an 8-bit display).
+    bitmap.SetPalette(SystemPalette(screen));
+    bitmap.SetWidth(width);
+    bitmap.SetHeight(height);
+  } else {
+    HBITMAP pixels = CreateCompatibleBitmap(screen, width, height);
+    if (!pixels) throw EOutOfResources(L"Out of system resources");
+    bitmap.SetHandle(pixels);
+  }
   CopyScreen(bitmap.Canvas().Handle(), 0, bitmap.Width(), bitmap.Height(), screen, area.left, area.top);
 }
 
@@ -198,7 +201,7 @@ void CaptureDesktop(HDC screen, TBitmap& bitmap) {
   HDC canvas = bitmap.Canvas().Handle();
   // On a palette display the screen has no more colours than the table; the
   // platform's own copy is cheap there.
-  if (GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) <= 8)
+  if (PaletteDisplay(screen))
     CopyScreen(canvas, 0, Screen().Width(), Screen().Height(), screen, 0, 0);
   else
     CopyScreenMapped(canvas, bitmap.Handle(), Screen().Width(), Screen().Height(), screen);
