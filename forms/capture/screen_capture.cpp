@@ -150,8 +150,10 @@ void WaitForMenuToLeaveScreen() {
   // shell's desktop and taskbar) or to this one. A message answered by each
   // other thread means it has read the exposure the server sent it; the
   // second answer comes after it has gone idle once and put its repainted
-  // pixels on the screen. Then what is still invalid is painted now.
-  std::vector<HWND> windows, answered;
+  // pixels on the screen. Then what is still invalid is painted now. The
+  // desktop window, which EnumWindows does not list, paints the background
+  // (in its own thread under Wine 10).
+  std::vector<HWND> windows{GetDesktopWindow()}, answered;
   EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
   for (int pass = 0; pass < 2; ++pass) {
     answered.clear();
