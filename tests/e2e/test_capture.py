@@ -53,9 +53,10 @@ class CaptureTest(harness.KelvoraTestCase):
 
     def setUp(self):
         super().setUp()
-        # The banner hides itself half a second after the start, so that it
-        # covers nothing the tests capture.
-        self.session.reg_add(ORVAK, DISPLAY_TIME, "500", kind="REG_DWORD")
+        # The banner hides itself a second and a half after the start, so
+        # that it covers nothing the tests capture; long enough to be seen
+        # shown first on a busy machine (half a second was missed at times).
+        self.session.reg_add(ORVAK, DISPLAY_TIME, "1500", kind="REG_DWORD")
         self.addCleanup(self.session.reg_delete, ORVAK, DISPLAY_TIME)
         self.capture_file = self.session.workdir / CAPTURE_NAME
         self.drive_d_file = self.session.d_drive / CAPTURE_NAME
