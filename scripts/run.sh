@@ -64,22 +64,27 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: making the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   DISPLAY= "$loader" wineboot --init >/dev/null 2>&1
-  # Chinese captions draw as boxes unless the fonts the program names exist;
   # "EnableShell" gives the virtual desktop its taskbar and notification area.
   reg=$(mktemp --suffix=.reg)
   printf '%s\r\n' \
     'Windows Registry Editor Version 5.00' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-    '"宋体"="WenQuanYi Zen Hei"' '"SimSun"="WenQuanYi Zen Hei"' \
-    '"黑体"="WenQuanYi Zen Hei"' '"SimHei"="WenQuanYi Zen Hei"' \
-    '"楷体_GB2312"="AR PL UKai CN"' '"KaiTi_GB2312"="AR PL UKai CN"' \
-    '"MS Sans Serif"="WenQuanYi Zen Hei"' '"MS Serif"="Liberation Serif"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\kelvora]' \
     '"EnableShell"=dword:00000001' '' |
     iconv -f UTF-8 -t UTF-16 >"$reg"
   DISPLAY= "$loader" regedit /S "$reg"
   rm -f "$reg"
   wineserver -w
+fi
+
+# The faces the layouts name, as the tests have them (Chinese captions draw
+# as boxes without them); applied again whenever they change.
+if ! cmp -s scripts/wine-fonts.reg "$WINEPREFIX/kelvora-fonts.reg"; then
+  reg=$(mktemp --suffix=.reg)
+  sed 's/$/\r/' scripts/wine-fonts.reg | iconv -f UTF-8 -t UTF-16 >"$reg"
+  DISPLAY= "$loader" regedit /S "$reg"
+  rm -f "$reg"
+  wineserver -w
+  cp scripts/wine-fonts.reg "$WINEPREFIX/kelvora-fonts.reg"
 fi
 
 # Debian's Wine looks for its own fonts beside its data folder, where Debian

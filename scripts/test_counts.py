@@ -3,7 +3,8 @@
 one closing line over all of them.
 
 Each layer records its counts in a small JSON file under the counts folder
-(KELVORA_COUNTS, set by scripts/test.sh); `summary` adds them up.
+(KELVORA_COUNTS, set by scripts/test.sh and scripts/test-wine10.sh);
+`summary` adds them up.
 
     test_counts.py host XML_DIR EXECUTABLE...   counts from GoogleTest XML reports
     test_counts.py failed LAYER                 a layer that could not run at all
@@ -24,10 +25,15 @@ def _folder():
 
 
 def record(layer, passed, failed, skipped=0):
-    """Stores a layer's counts, when the test command asked for them."""
+    """Stores a layer's counts, when the test command asked for them. A
+    lane's layers (KELVORA_LANE, e.g. "wine10") are kept apart from the
+    same layers of the test command."""
     folder = _folder()
     if folder is None:
         return
+    lane = os.environ.get("KELVORA_LANE")
+    if lane:
+        layer = f"{lane} {layer}"
     folder.mkdir(parents=True, exist_ok=True)
     safe = re.sub(r"[^A-Za-z0-9_.-]", "_", layer)
     (folder / f"{safe}.json").write_text(json.dumps(

@@ -48,6 +48,10 @@ void TForm1::CaptureRect(RECT& rect) {
 void TForm1::N2Click(TComponent*) {
   TBitmap bitmap;
   window_dc screen(nullptr, window_dc::Area::Window);
+  // The menu that chose this command closes just before it runs; Wine 10
+  // takes longer than Wine 8 to take it off the screen and repaint what was
+  // under it, and the capture must show neither.
+  WaitForMenuToLeaveScreen();
   CaptureDesktop(screen.get(), bitmap);
   bitmap.SaveToFile(kCaptureFile);
   switch (::MessageBoxW(Handle(), kDesktopQuestion, kDesktopCaption, MB_YESNOCANCEL)) {

@@ -14,11 +14,6 @@
 
 namespace {
 
-// A 256-colour display: the capture takes its colours from the system palette.
-bool PaletteDisplay(HDC screen) {
-  return (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(screen, SIZEPALETTE) == 256;
-}
-
 unique_hpalette SystemPalette(HDC screen) {
   std::vector<BYTE> storage(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
   auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
@@ -150,8 +145,10 @@ void WaitForMenuToLeaveScreen() {
   // shell's desktop and taskbar) or to this one. A message answered by each
   // other thread means it has read the exposure the server sent it; the
   // second answer comes after it has gone idle once and put its repainted
-  // pixels on the screen. Then what is still invalid is painted now.
-  std::vector<HWND> windows, answered;
+  // pixels on the screen. Then what is still invalid is painted now. The
+  // desktop window, which EnumWindows does not list, paints the background
+  // (in its own thread under Wine 10).
+  std::vector<HWND> windows{GetDesktopWindow()}, answered;
   EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
   for (int pass = 0; pass < 2; ++pass) {
     answered.clear();
@@ -179,10 +176,18 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);
   // Nothing was dragged over: the capture is the empty picture.
   if (width == 0 || height == 0) return;
-  unique_hbitmap pixels(CreateCompatibleBitmap(screen, width, height));
-  if (!pixels) throw EOutOfResources();
-  bitmap.SetHandle(std::move(pixels));
-  if (PaletteDisplay(screen)) bitmap.SetPalette(SystemPalette(screen));
+  if (PaletteDisplay(screen)) {
+    // An 8-bit picture whose table is the system palette, whatever depth
+    // the driver reports beside its palette: a compatible bitmap would take
+    // that depth (16 bits under Wine 10 on an 8-bit display).
+    bitmap.SetPalette(SystemPalette(screen));
+    bitmap.SetWidth(width);
+    bitmap.SetHeight(height);
+  } else {
+    unique_hbitmap pixels(CreateCompatibleBitmap(screen, width, height));
+    if (!pixels) throw EOutOfResources();
+    bitmap.SetHandle(std::move(pixels));
+  }
   CopyScreen(bitmap.Canvas().Handle(), 0, bitmap.Width(), bitmap.Height(), screen, area.left, area.top);
 }
 
@@ -193,7 +198,7 @@ void CaptureDesktop(HDC screen, TBitmap& bitmap) {
   HDC canvas = bitmap.Canvas().Handle();
   // On a palette display the screen has no more colours than the table; the
   // platform's own copy is cheap there.
-  if (GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) <= 8)
+  if (PaletteDisplay(screen))
     CopyScreen(canvas, 0, Screen().Width(), Screen().Height(), screen, 0, 0);
   else
     CopyScreenMapped(canvas, bitmap.Handle(), Screen().Width(), Screen().Height(), screen);

@@ -31,6 +31,7 @@ void CaptureStill(HDC screen, TBitmap& bitmap);
 // Waits, for at most about a quarter of a second, until the popup menu that
 // chose a command has left the screen: no menu window of this thread is
 // visible any more, and every other window has taken the server's news of
-// the uncovered area and repainted it. The selector's still picture must
-// not keep the menu.
+// the uncovered area and repainted it. No capture may keep the menu: the
+// selector's still picture and the desktop capture wait here before they
+// copy.
 void WaitForMenuToLeaveScreen();

@@ -27,7 +27,9 @@ import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-ARTIFACTS = ROOT / "tests" / "e2e" / "artifacts"
+# Each lane keeps its screenshots and logs apart: the host's Wine in host/,
+# the Wine 10 lane (KELVORA_LANE=wine10) in wine10/.
+ARTIFACTS = ROOT / "tests" / "e2e" / "artifacts" / os.environ.get("KELVORA_LANE", "host")
 PREFIX_CACHE = ROOT / "build" / "e2e-prefix"
 
 WINE32 = "/usr/lib/wine/wine"
@@ -42,20 +44,10 @@ DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 # Wine's own fonts, from Debian's fonts-wine.
 WINE_FONTS = "/usr/share/wine/fonts"
 
-# Chinese captions draw as boxes unless the fonts the program names exist.
-FONT_REPLACEMENTS = {
-    "宋体": "WenQuanYi Zen Hei",
-    "SimSun": "WenQuanYi Zen Hei",
-    "黑体": "WenQuanYi Zen Hei",
-    "SimHei": "WenQuanYi Zen Hei",
-    "楷体_GB2312": "AR PL UKai CN",
-    "KaiTi_GB2312": "AR PL UKai CN",
-    # On a Chinese system the default dialog font falls back to the
-    # ideographs of the system font; Wine here has no such fallback.
-    "MS Sans Serif": "WenQuanYi Zen Hei",
-    # Wine ships no "MS Serif"; the serif of the same metrics as Windows' own.
-    "MS Serif": "Liberation Serif",
-}
+# The faces the layouts name, each mapped to the closest Debian face, as in
+# scripts/run.sh's prefix: Chinese captions draw as boxes without them.
+WINE_FONTS_REG = ROOT / "scripts" / "wine-fonts.reg"
+
 
 # A press, a pause and a release: the notification area misses an instant click.
 CLICK_HOLD = 0.2
@@ -170,7 +162,9 @@ def _registry_file(size, dpi=96):
                 lines.append(f'"{value_name}"="{data}"')
         lines.append("")
 
-    key(r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements", FONT_REPLACEMENTS)
+    # The font settings, less their header line.
+    lines.extend(WINE_FONTS_REG.read_text(encoding="utf-8").splitlines()[1:])
+    lines.append("")
     # A desktop named "Default" is the root desktop whatever the registry says,
     # so the virtual desktop gets a name of its own; "EnableShell" gives it the
     # taskbar with the notification area.
@@ -593,7 +587,7 @@ class Session:
     # ---- pictures ----------------------------------------------------------
 
     def screenshot(self, name):
-        """The whole screen as tests/e2e/artifacts/<name>.png."""
+        """The whole screen as tests/e2e/artifacts/<lane>/<name>.png."""
         path = ARTIFACTS / f"{name}.png"
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
                        env=self.env, check=True, timeout=60)

@@ -360,9 +360,21 @@ int Processes(const wchar_t* exeName) {
   return items.empty() ? 1 : 0;
 }
 
+// Whether `window` is `ancestor` or lies inside it. By ancestry, not by
+// GetParent: for a window with the popup style GetParent answers its owner,
+// and Wine 10 gives each tray icon's window that style.
+bool Within(HWND window, HWND ancestor) {
+  for (HWND w = window; w; w = GetAncestor(w, GA_PARENT)) {
+    if (w == ancestor) return true;
+    if (w == GetDesktopWindow()) break;
+  }
+  return false;
+}
+
 // The notification area of Wine's taskbar ("Shell_TrayWnd"): each icon has a
 // tool in a tooltip control owned by the taskbar (Wine 8 paints the icons into
-// the taskbar itself) or by a "__wine_tray_icon" child window (later Wines).
+// the taskbar itself) or by a window of its own inside the taskbar (later
+// Wines).
 // The tool's rectangle is the icon's place on the screen. The taskbar adds
 // icons from the right, so the list runs from the rightmost (oldest) icon.
 int Tray() {
@@ -374,7 +386,7 @@ int Tray() {
     std::vector<Tool> tools;
     for (HWND tooltip : topLevel) {
       const HWND owner = GetWindow(tooltip, GW_OWNER);
-      if (!owner || (owner != tray && GetParent(owner) != tray) ||
+      if (!owner || !Within(owner, tray) ||
           ClassOf(tooltip) != TOOLTIPS_CLASSW) {
         continue;
       }

@@ -7,7 +7,8 @@ one wineserver for the whole run. Exits non-zero when a test fails.
 
 Test names are unittest names relative to this folder, e.g.
 test_startup.StartupTest.test_a_second_copy_runs_independently.
-Screenshots and the programs' Wine logs go to tests/e2e/artifacts/.
+Screenshots and the programs' Wine logs go to tests/e2e/artifacts/host/
+(tests/e2e/artifacts/wine10/ in the Wine 10 lane, scripts/test-wine10.sh).
 """
 
 import argparse

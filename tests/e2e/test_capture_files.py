@@ -180,7 +180,10 @@ class CaptureOnOtherDisplaysTest(unittest.TestCase):
 
     def test_palette_display_region_capture_takes_the_system_palette(self):
         out, info = self.capture_on(8)
-        self.assertEqual(info, {"screen_bits": "8", "palette_display": "1"})
+        # A palette display by its palette: Wine 8 reports 8 bits beside it,
+        # Wine 10 16 bits; the region capture is 8-bit on either.
+        self.assertEqual(info["palette_display"], "1")
+        self.assertIn(info["screen_bits"], ("8", "16"))
         self.check_region(out, 8, "syspal.rgb")
         self.check_desktop(out)
 

@@ -24,7 +24,9 @@ class FaultTest(harness.KelvoraTestCase):
 
     def setUp(self):
         super().setUp()
-        self.session.reg_add(ORVAK, DISPLAY_TIME, "500", kind="REG_DWORD")
+        # Long enough for the banner to be seen shown before it hides, on a
+        # busy machine too.
+        self.session.reg_add(ORVAK, DISPLAY_TIME, "1500", kind="REG_DWORD")
         self.addCleanup(self.session.reg_delete, ORVAK, DISPLAY_TIME)
 
     # ---- steps ----------------------------------------------------------------

@@ -40,6 +40,17 @@ std::string Narrow(const std::wstring& w) {
   return out;
 }
 
+// The client area a window of that outer size has, from the system's own
+// frame for the window's styles: the frame differs between Wine's
+// generations (a taller caption in the later one), the layout's outer size
+// does not.
+SIZE ClientOfOuter(HWND window, int outer_width, int outer_height) {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+  return {outer_width - (frame.right - frame.left), outer_height - (frame.bottom - frame.top)};
+}
+
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -614,32 +625,44 @@ TEST_F(ViewerTest, FullScreenCaptureIsShrunkAndCentredOnTheGreenPanel) {
   // The blue index of the test table is 0 (blue 0, green 255, red 0): use a
   // colour the panel never has.
   WriteBytes(CaptureFile(), kelvora_image::EncodeBmp(Indexed(1920, 1080, 0)));
-  RECT panel{}, image{}, dest{};
+  RECT panel{}, image{}, dest{}, client{};
   int client_width = 0, client_height = 0;
   COLORREF inside = 0, above = 0, left_edge = 0;
   ShowModally([&] {
     client_width = form->ClientWidth();
     client_height = form->ClientHeight();
+    GetClientRect(form->Handle(), &client);
     panel = form->Panel1->BoundsRect();
     image = form->Image1->BoundsRect();
     dest = form->Image1->DestRect();
     HWND p = form->Panel1->Handle();
-    inside = PixelAt(p, image.left + 160, image.top + 44 + 90);
-    above = PixelAt(p, image.left + 160, image.top + 20);
-    left_edge = PixelAt(p, image.left, image.top + 44 + 90);
+    inside = PixelAt(p, image.left + 160, image.top + (dest.top + dest.bottom) / 2);
+    above = PixelAt(p, image.left + 160, image.top + dest.top / 2);
+    left_edge = PixelAt(p, image.left, image.top + (dest.top + dest.bottom) / 2);
   });
-  EXPECT_EQ(client_width, 325);
-  EXPECT_EQ(client_height, 274);
-  EXPECT_EQ(panel.right - panel.left, 325);
-  EXPECT_EQ(panel.bottom - panel.top, 274);
+  // 333 × 301 outside, whatever the frame: 325 × 274 inside with Wine 8's.
+  const SIZE expected = ClientOfOuter(form->Handle(), 333, 301);
+  EXPECT_EQ(client_width, expected.cx);
+  EXPECT_EQ(client_height, expected.cy);
+  EXPECT_EQ(client.right, expected.cx);
+  EXPECT_EQ(client.bottom, expected.cy);
+  EXPECT_EQ(panel.right - panel.left, expected.cx);
+  EXPECT_EQ(panel.bottom - panel.top, expected.cy);
+  // Inside the 3-pixel bevel on each side.
+  const int area_width = expected.cx - 6, area_height = expected.cy - 6;
   EXPECT_EQ(image.left, 3);
   EXPECT_EQ(image.top, 3);
-  EXPECT_EQ(image.right - image.left, 319);
-  EXPECT_EQ(image.bottom - image.top, 268);
+  EXPECT_EQ(image.right - image.left, area_width);
+  EXPECT_EQ(image.bottom - image.top, area_height);
+  // Wider than tall: the area's width, the height following (truncated),
+  // centred.
+  const int shown_height = area_width * 1080 / 1920;
+  ASSERT_LE(shown_height, area_height);
   EXPECT_EQ(dest.left, 0);
-  EXPECT_EQ(dest.top, 44);
-  EXPECT_EQ(dest.right - dest.left, 319);
-  EXPECT_EQ(dest.bottom - dest.top, 179);
+  EXPECT_EQ(dest.top, (area_height - shown_height) / 2);
+  EXPECT_EQ(dest.right - dest.left, area_width);
+  EXPECT_EQ(dest.bottom - dest.top, shown_height);
+  ASSERT_GT(dest.top, 1) << "no panel left above the picture to look at";
   EXPECT_EQ(inside, RGB(0, 255, 0)) << std::hex << inside;
   EXPECT_EQ(left_edge, RGB(0, 255, 0)) << std::hex << left_edge;
   EXPECT_EQ(above, RGB(0, 128, 0)) << std::hex << above;
@@ -660,8 +683,10 @@ TEST_F(ViewerTest, SmallPictureIsDrawnAtItsOwnSizeInTheMiddle) {
   WriteBytes(CaptureFile(), kelvora_image::EncodeBmp(Indexed(100, 50, 0)));
   RECT dest{};
   ShowModally([&] { dest = form->Image1->DestRect(); });
-  EXPECT_EQ(dest.left, (319 - 100) / 2);
-  EXPECT_EQ(dest.top, (268 - 50) / 2);
+  const SIZE client = ClientOfOuter(form->Handle(), 333, 301);
+  const int area_width = client.cx - 6, area_height = client.cy - 6;
+  EXPECT_EQ(dest.left, (area_width - 100) / 2);
+  EXPECT_EQ(dest.top, (area_height - 50) / 2);
   EXPECT_EQ(dest.right - dest.left, 100);
   EXPECT_EQ(dest.bottom - dest.top, 50);
 }
@@ -674,11 +699,15 @@ TEST_F(ViewerTest, ResizingTheWindowAppliesTheRuleAgain) {
     image = form->Image1->BoundsRect();
     dest = form->Image1->DestRect();
   });
-  EXPECT_EQ(image.right - image.left, 519);
-  EXPECT_EQ(image.bottom - image.top, 368);
-  EXPECT_EQ(dest.right - dest.left, 519);
-  EXPECT_EQ(dest.bottom - dest.top, 519 * 1080 / 1920);
-  EXPECT_EQ(dest.top, (368 - 519 * 1080 / 1920) / 2);
+  const SIZE client = ClientOfOuter(form->Handle(), 333 + 200, 301 + 100);
+  const int area_width = client.cx - 6, area_height = client.cy - 6;
+  const int shown_height = area_width * 1080 / 1920;
+  ASSERT_LE(shown_height, area_height);
+  EXPECT_EQ(image.right - image.left, area_width);
+  EXPECT_EQ(image.bottom - image.top, area_height);
+  EXPECT_EQ(dest.right - dest.left, area_width);
+  EXPECT_EQ(dest.bottom - dest.top, shown_height);
+  EXPECT_EQ(dest.top, (area_height - shown_height) / 2);
 }
 
 TEST_F(ViewerTest, PictureStaysWhenTheFileIsGoneAtTheNextShowing) {

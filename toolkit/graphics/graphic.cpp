@@ -83,6 +83,10 @@ TPixelFormat BitsFormat(int bits) {
 
 }  // namespace
 
+bool PaletteDisplay(HDC dc) {
+  return (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(dc, SIZEPALETTE) == 256;
+}
+
 std::wstring LowerExtension(const std::wstring& path) {
   const size_t dot = path.find_last_of(L'.');
   const size_t slash = path.find_last_of(L"\\/");
@@ -207,7 +211,7 @@ void TBitmap::Draw(HDC dc, const RECT& dest) const {
   // plain copy would lose most of its colours there.
   // A picture enlarged for a scaled layout is smoothed the same way.
   const bool enlarged = dest.right - dest.left > width_ || dest.bottom - dest.top > height_;
-  const bool halftone = (GetDeviceCaps(dc, BITSPIXEL) <= 8 && Bits() > 8) || enlarged;
+  const bool halftone = (PaletteDisplay(dc) && Bits() > 8) || enlarged;
   const int old_mode = SetStretchBltMode(dc, halftone ? HALFTONE : COLORONCOLOR);
   if (halftone) SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, src, 0, 0, width_,

@@ -38,6 +38,12 @@ class TGraphic {
 
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
 
+// A display whose colours come from a 256-entry palette (RC_PALETTE, with
+// SIZEPALETTE 256). The palette decides, not the depth: Wine 10 reports 16
+// bits per pixel beside the palette of an 8-bit X display. The captures and
+// the drawing of pictures all ask this one question.
+bool PaletteDisplay(HDC dc);
+
 // A memory DC with the bitmap selected, for drawing on and copying from.
 class TCanvas {
  public:
