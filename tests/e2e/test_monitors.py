@@ -10,7 +10,7 @@ import unittest
 
 import harness
 import test_capture
-from test_capture import IDCANCEL, IDNO, SAVE_CAPTION, halftone_colour, pixel_colour
+from test_capture import IDCANCEL, IDNO, SAVE_CAPTION, pixel_colour
 
 PRIMARY = (1280, 800)
 
@@ -20,10 +20,12 @@ class TwoMonitorsMixin:
     coordinates, the primary first) and what they give on the screen:
     `second` (the second monitor), `desktop` (the virtual screen) and
     `nowhere` (a part of it on no monitor), as left, top, right, bottom in
-    screen pixels."""
+    screen pixels; `across`, where a pattern window stands over the
+    monitors' edge and `nowhere` (left, top, width, height), and
+    `drag_across`, a drag over all three."""
 
     heads = None
-    second = desktop = nowhere = None
+    second = desktop = nowhere = across = drag_across = None
 
     @classmethod
     def setUpClass(cls):
