@@ -46,7 +46,7 @@ def main():
     parser.add_argument("--capture-bytes", type=int, required=True)
     parser.add_argument("--rounds", type=int, default=15)
     parser.add_argument("--screen", default="1920x1080", help="the screen's size, for the labels")
-    parser.add_argument("--ratio-out", help="a file to write the capture's ratio to the XGetImage floor to")
+    parser.add_argument("--ratio-out", help="a file to write the capture's ratio to the XShmGetImage floor to")
     args = parser.parse_args()
     work = args.work
 
@@ -106,7 +106,7 @@ def main():
           f"{verdict(beaten == args.rounds)})")
     if args.ratio_out:
         with open(args.ratio_out, "w") as out:
-            out.write(f"floor_ratio {desktop / get_floor:.4f}\n")
+            out.write(f"floor_ratio {desktop / shm_floor:.4f}\n")
     return 0
 
 

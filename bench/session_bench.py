@@ -8,7 +8,11 @@ taskbar (run by bench/run.sh; see bench/README.md):
   one-window Win32 program (bench/one_window.cpp) in the same Wine;
 - idle CPU: the process's CPU ticks and context switches over a quiet span.
 
+With --heads, only the overlay, on an X screen of several monitors (Wine
+without its virtual desktop; see tests/e2e/harness.py).
+
     /usr/bin/python3 bench/session_bench.py --build DIR --xoverlay PATH [--rounds 15] [--idle 30]
+    /usr/bin/python3 bench/session_bench.py --build DIR --xoverlay PATH --heads "x,y,w,h;x,y,w,h" [--rounds 15]
 
 Prints "key value" lines for bench/run.sh."""
 
@@ -61,10 +65,22 @@ def main():
     parser.add_argument("--one-window", type=Path, help="the baseline program (default: the build's)")
     parser.add_argument("--commands", type=int, default=200,
                         help="region captures, desktop captures and viewer showings for the memory check")
+    parser.add_argument("--heads", help="monitors as x,y,width,height;... in X root coordinates, the "
+                        "primary first: the overlay alone on them")
     args = parser.parse_args()
     exe = args.exe or args.build / "app" / "kelvora.exe"
     probe = args.build / "tests" / "e2e" / "probe.exe"
     one_window = args.one_window or args.build / "bench" / "one_window.exe"
+
+    if args.heads:
+        heads = [tuple(int(v) for v in head.split(",")) for head in args.heads.split(";")]
+        with harness.Session(exe, probe, size=heads[0][2:], heads=heads) as session:
+            app = session.launch()
+            app.wait_window("TForm1", visible=True)
+            harness.wait_until(lambda: not app.window("TForm1")["visible"], timeout=30, interval=0.5,
+                               what="the banner to fade out")
+            overlay(session, app, args.xoverlay, args.rounds)
+        return 0
 
     with harness.Session(exe, probe, size=SIZE) as session:
         baseline = session.launch(exe=one_window)
@@ -87,47 +103,7 @@ def main():
         say("idle_cpu_ticks", cpu_ticks(app.linux_pid) - ticks)
         say("idle_context_switches", switches(app.linux_pid) - switched)
 
-        helper = subprocess.Popen([str(args.xoverlay)], env=session.env, stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE, text=True)
-        mapped, painted, missed = [], [], 0
-        try:
-            for _ in range(args.rounds):
-                session.move(0, 0)
-                time.sleep(0.3)
-                helper.stdin.write("ref\n")
-                helper.stdin.flush()
-                harness.readline(helper.stdout, 10, "the reference rows")
-                icon = harness.wait_until(lambda: session.tray_icons(TRAY_TIP), timeout=10,
-                                          what="the tray icon")[-1]
-                session.click_tray_icon(icon, button=3)
-                menu = harness.wait_until(lambda: next((m for m in session.menus() if m["items"]), None),
-                                          timeout=5, what="the tray menu")
-                item = next(i for i in menu["items"] if i["text"].replace("&", "") == "抓区域图")
-                rect = item["rect"]
-                helper.stdin.write(f"click {(rect['left'] + rect['right']) // 2} "
-                                   f"{(rect['top'] + rect['bottom']) // 2}\n")
-                helper.stdin.flush()
-                answer = harness.readline(helper.stdout, 10, "the overlay time").split()
-                if answer[0] == "timeout":
-                    missed += 1
-                    print("session_bench: overlay round timed out:", " ".join(answer), file=sys.stderr)
-                else:
-                    mapped.append(float(answer[0]))
-                    painted.append(float(answer[1]))
-                # A click without a drag closes the selector; the empty
-                # capture asks nothing.
-                app.wait_window("TNewform", visible=True)
-                session.click(5, 5)
-                harness.wait_until(lambda: not app.window("TNewform")["visible"], timeout=10,
-                                   what="the selector to close")
-        finally:
-            helper.stdin.close()
-            helper.wait(timeout=10)
-        for name, values in (("overlay_mapped", mapped), ("overlay_painted", painted)):
-            if values:
-                say(f"{name}_ms", f"{min(values):.1f} {statistics.median(values):.1f} {max(values):.1f}")
-        say("overlay_rounds", len(painted))
-        say("overlay_missed", missed)
+        overlay(session, app, args.xoverlay, args.rounds)
         say("after_overlay_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
 
         # Memory after many commands through the program, as a user gives
@@ -143,6 +119,53 @@ def main():
         say("commands_settled", settle)
         say("commands_all_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
     return 0
+
+
+def overlay(session, app, xoverlay, rounds):
+    """The overlay's rounds: the tray menu opened, "抓区域图" clicked through
+    xoverlay, the times to the selector mapped and to its still picture
+    shown; a click then closes the selector."""
+    helper = subprocess.Popen([str(xoverlay)], env=session.env, stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE, text=True)
+    mapped, painted, missed = [], [], 0
+    try:
+        for _ in range(rounds):
+            session.move(0, 0)
+            time.sleep(0.3)
+            helper.stdin.write("ref\n")
+            helper.stdin.flush()
+            harness.readline(helper.stdout, 10, "the reference rows")
+            icon = harness.wait_until(lambda: session.tray_icons(TRAY_TIP), timeout=10,
+                                      what="the tray icon")[-1]
+            session.click_tray_icon(icon, button=3)
+            menu = harness.wait_until(lambda: next((m for m in session.menus() if m["items"]), None),
+                                      timeout=5, what="the tray menu")
+            item = next(i for i in menu["items"] if i["text"].replace("&", "") == "抓区域图")
+            rect = item["rect"]
+            helper.stdin.write(f"click {(rect['left'] + rect['right']) // 2 + session.primary_at[0]} "
+                               f"{(rect['top'] + rect['bottom']) // 2 + session.primary_at[1]}\n")
+            helper.stdin.flush()
+            answer = harness.readline(helper.stdout, 10, "the overlay time").split()
+            if answer[0] == "timeout":
+                missed += 1
+                print("session_bench: overlay round timed out:", " ".join(answer), file=sys.stderr)
+            else:
+                mapped.append(float(answer[0]))
+                painted.append(float(answer[1]))
+            # A click without a drag closes the selector; the empty
+            # capture asks nothing.
+            app.wait_window("TNewform", visible=True)
+            session.click(5, 5)
+            harness.wait_until(lambda: not app.window("TNewform")["visible"], timeout=10,
+                               what="the selector to close")
+    finally:
+        helper.stdin.close()
+        helper.wait(timeout=10)
+    for name, values in (("overlay_mapped", mapped), ("overlay_painted", painted)):
+        if values:
+            say(f"{name}_ms", f"{min(values):.1f} {statistics.median(values):.1f} {max(values):.1f}")
+    say("overlay_rounds", len(painted))
+    say("overlay_missed", missed)
 
 
 def choose(session, text):

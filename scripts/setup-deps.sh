@@ -12,7 +12,7 @@ deps="${KELVORA_DEPS:-$here/.deps}"
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ gcc-multilib clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64
   xvfb xdotool x11-utils x11-apps imagemagick maim

@@ -22,8 +22,13 @@ TNewform::TNewform(TComponent* owner) : TForm(owner) {
   Brush().Style = TBrushStyle::bsClear;
   // It covers the screen pixel for pixel, whatever its scale.
   SetScaled(false);
-  SetBounds(0, 0, Screen().Width(), Screen().Height());
+  CoverDesktop();
   FinishConstruction();
+}
+
+void TNewform::CoverDesktop() {
+  desktop_ = Screen().DesktopRect();
+  SetBounds(desktop_.left, desktop_.top, desktop_.right - desktop_.left, desktop_.bottom - desktop_.top);
 }
 
 void TNewform::GetSelRect(RECT& rect) const {
@@ -31,9 +36,13 @@ void TNewform::GetSelRect(RECT& rect) const {
 }
 
 void TNewform::DoShow() {
+  // Measured at every showing: monitors come and go and resolutions change
+  // while the program runs, and a size fixed at start-up would cover a
+  // screen that no longer exists.
+  CoverDesktop();
   still_ = std::make_unique<TBitmap>();
   window_dc screen(nullptr);
-  CaptureStill(screen.get(), *still_);
+  CaptureStill(screen.get(), desktop_, *still_);
   TForm::DoShow();
 }
 
@@ -44,6 +53,8 @@ void TNewform::DoHide() {
 
 void TNewform::ButtonDown(int x, int y) {
   SetCapture(Handle());
+  x += desktop_.left;
+  y += desktop_.top;
   SelRect.left = SelRect.right = x;
   SelRect.top = SelRect.bottom = y;
   FirstMove = true;
@@ -53,18 +64,25 @@ void TNewform::ButtonDown(int x, int y) {
 void TNewform::Move(int x, int y) {
   if (!Dragging) return;
   window_dc dc(Handle());
-  const int old_rop = SetROP2(dc.get(), R2_NOT);
+  // Inverting the same outline twice restores the pixels: this erases the
+  // previous band.
+  if (!FirstMove) InvertBand(dc.get());
+  SelRect.right = x + desktop_.left;
+  SelRect.bottom = y + desktop_.top;
+  InvertBand(dc.get());
+  FirstMove = false;
+}
+
+void TNewform::InvertBand(HDC dc) const {
+  const int old_rop = SetROP2(dc, R2_NOT);
   {
-    select_object brush(dc.get(), GetStockObject(NULL_BRUSH));
-    // Inverting the same outline twice restores the pixels: this erases
-    // the previous band.
-    if (!FirstMove) Rectangle(dc.get(), SelRect.left, SelRect.top, SelRect.right, SelRect.bottom);
-    SelRect.right = x;
-    SelRect.bottom = y;
-    Rectangle(dc.get(), SelRect.left, SelRect.top, SelRect.right, SelRect.bottom);
-    FirstMove = false;
+    select_object brush(dc, GetStockObject(NULL_BRUSH));
+    // SelRect is in screen pixels; the window's own pixels start at the
+    // virtual screen's top-left corner.
+    Rectangle(dc, SelRect.left - desktop_.left, SelRect.top - desktop_.top, SelRect.right - desktop_.left,
+              SelRect.bottom - desktop_.top);
   }
-  SetROP2(dc.get(), old_rop);
+  SetROP2(dc, old_rop);
 }
 
 void TNewform::ButtonUp() {
@@ -87,12 +105,20 @@ LRESULT TNewform::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
       ButtonUp();
       return 0;
+    case WM_DISPLAYCHANGE:
+      CoverDesktop();
+      break;
     case WM_PAINT:
       if (still_) {
         paint_dc paint(Handle());
         const RECT& r = paint.area();
         BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, still_->Canvas().Handle(), r.left,
                r.top, SRCCOPY);
+        // Paint comes after every other message: a user who presses and
+        // drags at once is already dragging when the first paint wipes the
+        // band where it paints. It goes back there, and only there, by the
+        // paint's clipping.
+        if (Dragging && !FirstMove) InvertBand(paint.get());
         return 0;
       }
       break;

@@ -1,7 +1,8 @@
 #pragma once
-// The region selector: a borderless window over the whole primary screen on
-// which the user drags the rectangle to capture. It shows the screen as it
-// was when it appeared, and an inverted rubber band follows the drag.
+// The region selector: a borderless window over the whole virtual screen
+// (every monitor) on which the user drags the rectangle to capture. It shows
+// the screen as it was when it appeared, and an inverted rubber band follows
+// the drag.
 #include <memory>
 
 #include "toolkit/forms/form.h"
@@ -13,7 +14,7 @@ class TNewform : public TForm {
   const wchar_t* ClassName() const override { return L"TNewform"; }
 
   // The press point (Left, Top) and the latest move point (Right, Bottom),
-  // exactly as dragged: never put in order.
+  // in screen pixels, exactly as dragged: never put in order.
   void GetSelRect(RECT& rect) const;
 
  protected:
@@ -25,7 +26,13 @@ class TNewform : public TForm {
   void ButtonDown(int x, int y);
   void Move(int x, int y);
   void ButtonUp();
+  // Inverts the outline of SelRect on the window: the rubber band.
+  void InvertBand(HDC dc) const;
+  // Places the window over the virtual screen as it is now.
+  void CoverDesktop();
   RECT SelRect{0, 0, 0, 0};
+  // The virtual screen the window covers; client point 0, 0 is its top-left.
+  RECT desktop_{0, 0, 0, 0};
   // The screen as it was just before the window appeared: an unpainted
   // window does not keep the pixels beneath it on every desktop.
   std::unique_ptr<TBitmap> still_;

@@ -34,11 +34,34 @@ unique_hpalette SystemPalette(HDC screen) {
 constexpr int kBandPixels = 1 << 16;
 
 // Copies width × height screen pixels from (x, y) onto the canvas at
-// (0, to_y), in bands.
-void CopyScreen(HDC canvas, int to_y, int width, int height, HDC screen, int x, int y) {
+// (to_x, to_y), in bands.
+void CopyScreen(HDC canvas, int to_x, int to_y, int width, int height, HDC screen, int x, int y) {
   const int band = std::max(1, kBandPixels / std::max(1, width));
   for (int top = 0; top < height; top += band)
-    BitBlt(canvas, 0, to_y + top, width, std::min(band, height - top), screen, x, y + top, SRCCOPY);
+    BitBlt(canvas, to_x, to_y + top, width, std::min(band, height - top), screen, x, y + top, SRCCOPY);
+}
+
+// Copies the screen's `area` (virtual-screen pixels) onto the canvas at 0, 0,
+// monitor by monitor. What lies on no monitor is black: the screen DC would
+// give whatever the system keeps there (on X, the root window's pixels).
+void CopyMonitors(HDC canvas, const RECT& area, HDC screen) {
+  const std::vector<RECT> monitors = Screen().MonitorRects();
+  unique_hrgn outside(CreateRectRgnIndirect(&area));
+  for (const RECT& monitor : monitors) {
+    unique_hrgn on(CreateRectRgnIndirect(&monitor));
+    if (outside && on) CombineRgn(outside.get(), outside.get(), on.get(), RGN_DIFF);
+  }
+  RECT bounds;
+  if (outside && GetRgnBox(outside.get(), &bounds) != NULLREGION) {
+    OffsetRgn(outside.get(), -area.left, -area.top);
+    FillRgn(canvas, outside.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  for (const RECT& monitor : monitors) {
+    RECT part;
+    if (!IntersectRect(&part, &area, &monitor)) continue;
+    CopyScreen(canvas, part.left - area.left, part.top - area.top, part.right - part.left, part.bottom - part.top,
+               screen, part.left, part.top);
+  }
 }
 
 // Where a DIB section's pixels are, and their layout.
@@ -111,10 +134,10 @@ BOOL CALLBACK CollectVisible(HWND wnd, LPARAM windows) {
 
 }  // namespace
 
-void CaptureStill(HDC screen, TBitmap& bitmap) {
+void CaptureStill(HDC screen, const RECT& desktop, TBitmap& bitmap) {
   bitmap.SetPixelFormat(TPixelFormat::pf32bit);
-  bitmap.SetWidth(Screen().Width());
-  bitmap.SetHeight(Screen().Height());
+  bitmap.SetWidth(desktop.right - desktop.left);
+  bitmap.SetHeight(desktop.bottom - desktop.top);
   HDC canvas = bitmap.Canvas().Handle();
   const DIBSECTION dib = DibOf(bitmap.Handle());
   // The picture is new memory, which the system brings in a page at a time
@@ -134,7 +157,7 @@ void CaptureStill(HDC screen, TBitmap& bitmap) {
     }
     WaitForMenuToLeaveScreen();
   }
-  CopyScreen(canvas, 0, bitmap.Width(), bitmap.Height(), screen, 0, 0);
+  CopyMonitors(canvas, desktop, screen);
 }
 
 void WaitForMenuToLeaveScreen() {
@@ -188,7 +211,7 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
     if (!pixels) throw EOutOfResources();
     bitmap.SetHandle(std::move(pixels));
   }
-  CopyScreen(bitmap.Canvas().Handle(), 0, bitmap.Width(), bitmap.Height(), screen, area.left, area.top);
+  CopyMonitors(bitmap.Canvas().Handle(), area, screen);
 }
 
 void CaptureDesktop(HDC screen, TBitmap& bitmap) {
@@ -199,7 +222,7 @@ void CaptureDesktop(HDC screen, TBitmap& bitmap) {
   // On a palette display the screen has no more colours than the table; the
   // platform's own copy is cheap there.
   if (PaletteDisplay(screen))
-    CopyScreen(canvas, 0, Screen().Width(), Screen().Height(), screen, 0, 0);
+    CopyScreen(canvas, 0, 0, Screen().Width(), Screen().Height(), screen, 0, 0);
   else
     CopyScreenMapped(canvas, bitmap.Handle(), Screen().Width(), Screen().Height(), screen);
 }

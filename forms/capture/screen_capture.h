@@ -10,12 +10,13 @@
 // Every capture is written here, in the process's current directory.
 inline constexpr wchar_t kCaptureFile[] = L".\\新截图1.BMP";
 
-// Region capture: copies `area` (screen pixels, corners as dragged, in any
-// order) from the screen DC into `bitmap`, a fresh bitmap. The picture keeps
-// the screen's depth; on a 256-colour palette display its colour table is the
-// system palette, on deeper displays the screen's halftone palette rides
-// along as the additional colour table. An area of zero width or height
-// leaves the picture empty.
+// Region capture: copies `area` (virtual-screen pixels, corners as dragged,
+// in any order) from the screen DC into `bitmap`, a fresh bitmap; pixels on
+// no monitor are black. The picture keeps the screen's depth; on a
+// 256-colour palette display its colour table is the system palette, on
+// deeper displays the screen's halftone palette rides along as the
+// additional colour table. An area of zero width or height leaves the
+// picture empty.
 void CaptureScreenRect(HDC screen, const RECT& area, TBitmap& bitmap);
 
 // Desktop capture: the whole primary screen from the screen DC into `bitmap`,
@@ -23,10 +24,11 @@ void CaptureScreenRect(HDC screen, const RECT& area, TBitmap& bitmap);
 // halftone palette (each screen colour mapped to its nearest entry).
 void CaptureDesktop(HDC screen, TBitmap& bitmap);
 
-// The region selector's still picture: the whole primary screen in the
-// screen's own format, copied in bands once the menu that chose the command
-// has left it (WaitForMenuToLeaveScreen).
-void CaptureStill(HDC screen, TBitmap& bitmap);
+// The region selector's still picture: the virtual screen's `desktop`
+// rectangle in the screen's own format, every monitor as it is and black
+// where there is none, copied in bands once the menu that chose the command
+// has left the screen (WaitForMenuToLeaveScreen).
+void CaptureStill(HDC screen, const RECT& desktop, TBitmap& bitmap);
 
 // Waits, for at most about a quarter of a second, until the popup menu that
 // chose a command has left the screen: no menu window of this thread is

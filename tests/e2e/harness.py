@@ -133,12 +133,12 @@ def wine_version():
                           capture_output=True, text=True, check=True, timeout=60).stdout.strip()
 
 
-def free_display(size=DEFAULT_SIZE, depth=24):
+def free_display(size=DEFAULT_SIZE, depth=24, extra=()):
     """Starts Xvfb on a display number it picks itself; returns (Popen, ':N')."""
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-         "-screen", "0", f"{size[0]}x{size[1]}x{depth}"],
+         "-screen", "0", f"{size[0]}x{size[1]}x{depth}", *extra],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as numbers:
@@ -150,7 +150,7 @@ def free_display(size=DEFAULT_SIZE, depth=24):
     return xvfb, f":{number}"
 
 
-def _registry_file(size, dpi=96):
+def _registry_file(size, dpi=96, desktop=True):
     lines = ["Windows Registry Editor Version 5.00", ""]
 
     def key(name, values):
@@ -165,12 +165,13 @@ def _registry_file(size, dpi=96):
     # The font settings, less their header line.
     lines.extend(WINE_FONTS_REG.read_text(encoding="utf-8").splitlines()[1:])
     lines.append("")
-    # A desktop named "Default" is the root desktop whatever the registry says,
-    # so the virtual desktop gets a name of its own; "EnableShell" gives it the
-    # taskbar with the notification area.
-    key(r"HKEY_CURRENT_USER\Software\Wine\Explorer", {"Desktop": DESKTOP})
-    key(r"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops", {DESKTOP: f"{size[0]}x{size[1]}"})
-    key(rf"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\{DESKTOP}", {"EnableShell": 1})
+    if desktop:
+        # A desktop named "Default" is the root desktop whatever the registry
+        # says, so the virtual desktop gets a name of its own; "EnableShell"
+        # gives it the taskbar with the notification area.
+        key(r"HKEY_CURRENT_USER\Software\Wine\Explorer", {"Desktop": DESKTOP})
+        key(r"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops", {DESKTOP: f"{size[0]}x{size[1]}"})
+        key(rf"HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\{DESKTOP}", {"EnableShell": 1})
     if dpi != 96:
         # The display's scale, where Wine's display settings put it.
         key(r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts",
@@ -179,11 +180,13 @@ def _registry_file(size, dpi=96):
     return "\r\n".join(lines)
 
 
-def prefix_template(arch, size=DEFAULT_SIZE, dpi=96):
-    """A prefix made once and cached under build/, for copying into each run."""
-    settings = _registry_file(size, dpi)
+def prefix_template(arch, size=DEFAULT_SIZE, dpi=96, desktop=True):
+    """A prefix made once and cached under build/, for copying into each run;
+    without `desktop`, Wine's programs go straight onto the X screen."""
+    settings = _registry_file(size, dpi, desktop)
     key = hashlib.sha256(f"{wine_version()}\n{arch}\n{settings}\nfonts: marlett.ttf".encode()).hexdigest()[:12]
-    template = PREFIX_CACHE / f"template-{arch}-{size[0]}x{size[1]}{'' if dpi == 96 else f'-{dpi}dpi'}-{key}"
+    name = f"{size[0]}x{size[1]}" if desktop else "x-screen"
+    template = PREFIX_CACHE / f"template-{arch}-{name}{'' if dpi == 96 else f'-{dpi}dpi'}-{key}"
     if template.is_dir():
         return template
     PREFIX_CACHE.mkdir(parents=True, exist_ok=True)
@@ -221,6 +224,27 @@ def install_wine_fonts(prefix):
     fonts = prefix / "drive_c" / "windows" / "Fonts"
     fonts.mkdir(parents=True, exist_ok=True)
     shutil.copy(Path(WINE_FONTS) / "marlett.ttf", fonts / "marlett.ttf")
+
+
+XINERAMA_SOURCE = Path(__file__).resolve().parent / "xinerama_heads.c"
+
+
+def xinerama_heads_library():
+    """The folders of the stand-in libXinerama.so.1 (tests/e2e/xinerama_heads.c),
+    built for both architectures under build/ when missing or older than its
+    source, joined for LD_LIBRARY_PATH: each loader takes the one of its own
+    class."""
+    folders = []
+    for bits in ("64", "32"):
+        folder = ROOT / "build" / "e2e-xinerama" / bits
+        library = folder / "libXinerama.so.1"
+        if not library.is_file() or library.stat().st_mtime < XINERAMA_SOURCE.stat().st_mtime:
+            folder.mkdir(parents=True, exist_ok=True)
+            subprocess.run(["gcc", f"-m{bits}", "-O2", "-Wall", "-Wextra", "-shared", "-fPIC",
+                            "-Wl,-soname,libXinerama.so.1", "-o", str(library), str(XINERAMA_SOURCE)],
+                           check=True, timeout=120)
+        folders.append(str(folder))
+    return ":".join(folders)
 
 
 def _base_env(prefix, display=None):
@@ -299,8 +323,15 @@ class App:
 class Session:
     """A test run's display, prefix and wineserver, and what it started in them."""
 
-    def __init__(self, exe, probe, size=DEFAULT_SIZE, display=None, keep=None, dpi=96):
+    def __init__(self, exe, probe, size=DEFAULT_SIZE, display=None, keep=None, dpi=96, heads=None):
+        """With `heads` (x, y, width, height in X root coordinates, the
+        primary first), Wine runs without its virtual desktop on an X screen
+        of that many monitors, and `size` is the primary's size."""
         self.dpi = dpi
+        self.heads = [tuple(head) for head in heads] if heads else None
+        # Where the primary monitor's top-left corner is on the X screen:
+        # screen coordinates are taken from there.
+        self.primary_at = self.heads[0][:2] if self.heads else (0, 0)
         self.exe = Path(exe).resolve()
         self.probe_exe = Path(probe).resolve()
         self.size = tuple(size)
@@ -329,8 +360,14 @@ class Session:
             raise HarnessError("this machine cannot run 32-bit programs: build and test the win64 preset")
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
         try:
-            template = prefix_template(self.arch, self.size, self.dpi)
-            if not self.display:
+            template = prefix_template(self.arch, self.size, self.dpi, desktop=not self.heads)
+            if not self.display and self.heads:
+                # Without RandR, Wine takes the monitors from Xinerama, which
+                # the stand-in library answers. The X screen is white where
+                # no monitor is, which no capture may take.
+                root = (max(x + w for x, _, w, _ in self.heads), max(y + h for _, y, _, h in self.heads))
+                self.xvfb, self.display = free_display(root, extra=("-extension", "RANDR", "-wr"))
+            elif not self.display:
                 self.xvfb, self.display = free_display(self.size)
             self.run_dir = Path(tempfile.mkdtemp(prefix="kelvora-e2e-"))
             self.prefix = self.run_dir / "prefix"
@@ -345,12 +382,17 @@ class Session:
             self.workdir = self.run_dir / "work"
             self.workdir.mkdir()
             self.env = _base_env(self.prefix, self.display)
+            if self.heads:
+                self.env["KELVORA_HEADS"] = ";".join(",".join(map(str, head)) for head in self.heads)
+                self.env["LD_LIBRARY_PATH"] = ":".join(
+                    filter(None, [xinerama_heads_library(), self.env.get("LD_LIBRARY_PATH")]))
             subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
             self.hold = subprocess.Popen([self.loader, str(self.probe_exe), "hold"],
                                          env=self.env, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
             readline(self.hold.stdout, 30, "the probe holding the session")
-            wait_until(self.taskbar_once_up, timeout=30, what="the taskbar")
+            if not self.heads:
+                wait_until(self.taskbar_once_up, timeout=30, what="the taskbar")
             # Xvfb starts with the pointer in the middle of the screen, where
             # the intro window opens; hints and mouse-over handlers would run.
             self.move(0, 0)
@@ -458,7 +500,14 @@ class Session:
             return None
 
     def tray_icons(self, tip=None):
-        """Notification-area icons, rightmost (oldest) first, optionally by tip."""
+        """Notification-area icons, rightmost (oldest) first, optionally by tip.
+        Without the virtual desktop, Wine shows them in a small window of its
+        own, one child window each (the tip is not asked there)."""
+        if self.heads:
+            return [{"center": ((c["rect"]["left"] + c["rect"]["right"]) // 2,
+                                (c["rect"]["top"] + c["rect"]["bottom"]) // 2), "tip": tip}
+                    for tray in self.find("__winex11_standalone_tray") if tray["visible"]
+                    for c in self.children(tray["hwnd"]) if c["visible"]]
         bar = self.taskbar()
         icons = bar["icons"] if bar else []
         return [i for i in icons if tip is None or i["tip"] == tip]
@@ -483,7 +532,8 @@ class Session:
         subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30)
 
     def move(self, x, y):
-        self.xdotool("mousemove", x, y)
+        """To screen point (x, y)."""
+        self.xdotool("mousemove", x + self.primary_at[0], y + self.primary_at[1])
 
     def click(self, x, y, button=1, hold=CLICK_HOLD):
         """Moves there, presses, pauses and releases."""
@@ -526,7 +576,8 @@ class Session:
         with that screen rectangle, or None while there is none."""
         tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
                               text=True, check=True, timeout=30).stdout
-        size, origin = f"{rect['width']}x{rect['height']}", f"+{rect['left']}+{rect['top']}"
+        size = f"{rect['width']}x{rect['height']}"
+        origin = f"+{rect['left'] + self.primary_at[0]}+{rect['top'] + self.primary_at[1]}"
         for line in tree.splitlines():
             fields = line.split()
             # "0x...  (name): ("class" "class")  WxH+x+y  +X+Y", the last on the screen.

@@ -247,6 +247,44 @@ TEST_F(SelectorTest, TheRectangleSurvivesUntilTheNextPress) {
   EXPECT_TRUE(SameRect(Sel(), RECT{10, 20, 60, 70})) << Describe(Sel());
 }
 
+// The display changed while the program runs (a monitor plugged in or
+// removed, another resolution): the selector covers the screen as it is now,
+// not as it was at start-up.
+TEST_F(SelectorTest, FollowsAChangeOfTheDisplay) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = 800;
+  mode.dmPelsHeight = 600;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  // Temporary: the registry keeps the session's own mode.
+  ASSERT_EQ(ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr), DISP_CHANGE_SUCCESSFUL);
+  struct Restore {
+    ~Restore() { ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr); }
+  } restore;
+  ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+  RECT r;
+  EXPECT_TRUE(PumpUntil([&] {
+    GetWindowRect(form->Handle(), &r);
+    return SameRect(r, RECT{0, 0, 800, 600});
+  })) << "on the display's change: " << Describe(r);
+  RECT shown{};
+  RunModal({[&](HWND w) {
+              GetWindowRect(w, &shown);
+              Press(w, 790, 590);
+            },
+            [](HWND w) { MoveTo(w, 700, 500); }, [](HWND w) { Release(w, 700, 500); }});
+  EXPECT_TRUE(SameRect(shown, RECT{0, 0, 800, 600})) << "when shown: " << Describe(shown);
+  EXPECT_TRUE(SameRect(Sel(), RECT{790, 590, 700, 500})) << Describe(Sel());
+
+  ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr);
+  ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), width);
+  RunModal({[&](HWND w) {
+              GetWindowRect(w, &shown);
+              Release(w, 0, 0);
+            }});
+  EXPECT_TRUE(SameRect(shown, RECT{0, 0, width, height})) << "back: " << Describe(shown);
+}
+
 TEST_F(SelectorTest, ShowingItWhileItIsUpIsRefused) {
   std::wstring refused;
   RunModal({[&](HWND w) {

@@ -9,6 +9,26 @@
 int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
 
+RECT TScreen::DesktopRect() const {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+namespace {
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, RECT* area, LPARAM monitors) {
+  reinterpret_cast<std::vector<RECT>*>(monitors)->push_back(*area);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<RECT> TScreen::MonitorRects() const {
+  std::vector<RECT> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  // A system that cannot list its monitors has the primary one.
+  if (monitors.empty()) monitors.push_back(RECT{0, 0, Width(), Height()});
+  return monitors;
+}
+
 void TScreen::AddForm(TForm* form) { forms_.push_back(form); }
 
 void TScreen::RemoveForm(TForm* form) {

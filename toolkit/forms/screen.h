@@ -1,5 +1,8 @@
 #pragma once
-// The screen object: the primary screen's size and the program's forms.
+// The screen object: the primary screen's size, the monitors, and the
+// program's forms.
+#include <windows.h>
+
 #include <vector>
 
 class TForm;
@@ -8,6 +11,12 @@ class TScreen {
  public:
   int Width() const;
   int Height() const;
+  // The virtual screen: the rectangle around every monitor, in screen
+  // pixels (the primary monitor's top-left corner is 0, 0, so a monitor
+  // left of or above it has negative coordinates). Asked afresh each time.
+  RECT DesktopRect() const;
+  // Each monitor's rectangle in screen pixels, asked afresh each time.
+  std::vector<RECT> MonitorRects() const;
   // The form that was activated last, even if it has been hidden since;
   // null once that form is gone.
   TForm* ActiveForm() const noexcept { return active_form_; }
