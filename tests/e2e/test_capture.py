@@ -353,6 +353,7 @@ class CaptureTest(harness.KelvoraTestCase):
         self.session.click(width // 2, height // 3)
         harness.wait_until(lambda: not any(m["items"] for m in self.session.menus()), timeout=5,
                            what="the tray menu to close")
+        stale_screens = []
         for round_ in range(10):
             # The screen at rest: two screenshots in a row agree.
             previous = None
@@ -389,17 +390,26 @@ class CaptureTest(harness.KelvoraTestCase):
                 return nearest[colour]
             wrong = [(x, y) for y in range(box[1], box[3]) for x in range(box[0], box[2])
                      if shot.getpixel((x, y)) not in allowed(before.getpixel((x, y)))]
-            on_screen = ""
             if wrong:
                 shot.save(harness.ARTIFACTS / f"capture-no-menu-{round_}-captured.png")
                 # Whether the screen itself still shows it, seconds later.
                 now = self.session.screen(f"capture-no-menu-{round_}-screen-after")
-                stale = sum(1 for y in range(box[1], box[3]) for x in range(box[0], box[2])
-                            if now.getpixel((x, y)) != before.getpixel((x, y)))
-                on_screen = f"; {stale} of them still differ on the screen after the question is up"
-            self.assertEqual(wrong[:5], [], f"round {round_ + 1}: {len(wrong)} pixels of the menu's place "
-                                            f"{box} differ from the screen before the menu opened{on_screen}")
+                still = [(x, y) for (x, y) in wrong if now.getpixel((x, y)) != before.getpixel((x, y))]
+                if len(still) == len(wrong) and all(shot.getpixel(p) in allowed(now.getpixel(p)) for p in wrong):
+                    # The platform left the closed menu's pixels on the
+                    # screen (Wine 10's desktop does, at times for seconds),
+                    # and the capture shows exactly that screen: no fault of
+                    # the copy, which is what this test is about.
+                    stale_screens.append(round_ + 1)
+                    self.answer(question, IDCANCEL)
+                    continue
+                self.fail(f"round {round_ + 1}: {len(wrong)} pixels of the menu's place {box} differ from the "
+                          f"screen before the menu opened, {len(still)} of them still on the screen: {wrong[:5]}")
             self.answer(question, IDCANCEL)
+        self.assertLess(len(stale_screens), 10, "no round had a screen the menu had left")
+        if stale_screens:
+            self.skipTest(f"rounds {stale_screens}: the platform kept the closed menu on the screen itself, "
+                          "and the capture matched it; the other rounds held no trace of the menu")
 
     def test_desktop_capture_no_without_a_drive_d_shows_the_error(self):
         d_link = self.session.prefix / "dosdevices" / "d:"

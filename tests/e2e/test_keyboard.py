@@ -128,7 +128,7 @@ class SettingsKeysTest(KeyboardCase):
         self.assertEqual(self.session.probe("foreground", check=False)["hwnd"], settings["hwnd"],
                          "the window opened is the one the keys go to")
         self.session.screenshot("keys-settings-opened")
-        self.assertEqual(self.session.reg_query(ORVAK, DISPLAY_TIME), "0x1f4", "opening stores no display time")
+        self.assertEqual(self.session.reg_query(ORVAK, DISPLAY_TIME), "0x5dc", "opening stores no display time")
         # The focus is on the first tab stop, the display-time group, where
         # no button is checked yet: the first one. Down checks the next.
         self.press_for_time(("Down",), "0x7530", "Down to store 30 s")
