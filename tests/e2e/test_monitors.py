@@ -5,6 +5,7 @@ is exactly the pixels dragged over on any monitor and across their edge
 (black where there is no monitor), and the desktop capture and the centred
 windows stay on the primary monitor."""
 
+import os
 import time
 import unittest
 
@@ -42,6 +43,10 @@ class TwoMonitorsMixin:
         return self.monitors
 
 
+@unittest.skipIf(os.environ.get("KELVORA_LANE") == "wine10",
+                 "Wine 10 without its virtual desktop does not come up as Wine 8 does here: its tray icon "
+                 "and the pattern window never show, and it has been seen to put both of the stand-in "
+                 "Xinerama's monitors at (0, 0); the two-monitor layouts are tested under Wine 8")
 class TwoMonitorsCase(TwoMonitorsMixin, test_capture.CaptureTest):
 
     def setUp(self):
