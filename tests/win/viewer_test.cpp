@@ -491,7 +491,7 @@ class ViewerTest : public ScratchTest {
     form->ShowModal();
     EXPECT_TRUE(done) << "the viewer never became visible";
   }
-  fs::path CaptureFile() const { return dir_ / kViewerCaptureFile; }
+  fs::path CaptureFile() const { return dir_ / kCaptureFile; }
   TForm3* form = nullptr;
 };
 
