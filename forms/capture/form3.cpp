@@ -9,7 +9,7 @@ TForm3* Form3 = nullptr;
 namespace {
 // Any file system object of that name counts as the capture.
 bool CaptureFileExists() {
-  return GetFileAttributesW(kCaptureFile) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(kViewerCaptureFile) != INVALID_FILE_ATTRIBUTES;
 }
 }  // namespace
 
@@ -23,7 +23,7 @@ void TForm3::FormShow(TComponent*) {
     HasCapture = true;
     // A file that is no valid picture raises here; the viewer keeps the
     // picture it had and opens all the same.
-    Image1->Picture().LoadFromFile(kCaptureFile);
+    Image1->Picture().LoadFromFile(kViewerCaptureFile);
     Image1->PictureChanged();
   } else {
     ShowMessage(kNoCaptureMessage);

@@ -7,9 +7,8 @@
 
 #include "toolkit/graphics/graphic.h"
 
-// Every capture is written here, in the process's current directory, and
-// the viewer shows it from there.
-inline constexpr wchar_t kCaptureFile[] = L"新截图1.BMP";
+// Every capture is written here, in the process's current directory.
+inline constexpr wchar_t kCaptureFile[] = L".\\新截图1.BMP";
 
 // Region capture: copies `area` (virtual-screen pixels, corners as dragged,
 // in any order) from the screen DC into `bitmap`, a fresh bitmap; pixels on

@@ -97,12 +97,12 @@ class TrayCommandsTest : public testing::Test {
     fields.bits = 24;
     fields.pixels.assign(16, 0x80);
     const kelvora_test::Bytes bytes = kelvora_test::InfoFile(fields);
-    std::ofstream(kCaptureFile, std::ios::binary)
+    std::ofstream(kViewerCaptureFile, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   void TearDown() override {
     delete form;
-    fs::remove(kCaptureFile);
+    fs::remove(kViewerCaptureFile);
   }
   TForm1* form = nullptr;
 };

@@ -491,7 +491,7 @@ class ViewerTest : public ScratchTest {
     form->ShowModal();
     EXPECT_TRUE(done) << "the viewer never became visible";
   }
-  fs::path CaptureFile() const { return dir_ / kCaptureFile; }
+  fs::path CaptureFile() const { return dir_ / kViewerCaptureFile; }
   TForm3* form = nullptr;
 };
 
