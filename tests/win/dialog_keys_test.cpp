@@ -284,4 +284,15 @@ TEST_F(DialogKeysTest, AFormFocusedWhileHiddenIsGivenTheFocusAgainWhenShown) {
   RemovePropW(form->Handle(), L"old");
 }
 
+TEST_F(SettingsKeysTest, AnArrowWhoseChoiceCannotBeStoredShowsTheErrorAndLeavesTheWindowOpen) {
+  Open();
+  form->RadioButton4->OnClick = [](TComponent*) { throw Exception(L"Failed to set data for 'OrvakTuV20Time'"); };
+  DialogWatcher watcher(IDOK);
+  Press(VK_DOWN);
+  ASSERT_TRUE(PumpUntil([&] { return !watcher.Seen().empty(); }, 3000)) << "the error box";
+  EXPECT_EQ(watcher.Seen().front().text, L"Failed to set data for 'OrvakTuV20Time'");
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_TRUE(form->RadioButton4->Checked()) << "as with a click, the button stays checked";
+}
+
 }  // namespace

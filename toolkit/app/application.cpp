@@ -86,7 +86,14 @@ bool TApplication::IsDialogKey(const MSG& msg) {
     if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
     if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
     if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-    return form->DialogKey(msg.wParam, shift);
+    // A key's handler fails as a click's does: the error box, and the
+    // form stays as it is (nothing may unwind out of the loop it runs in).
+    try {
+      return form->DialogKey(msg.wParam, shift);
+    } catch (...) {
+      HandleException(std::current_exception());
+      return true;
+    }
   }
   return false;
 }
