@@ -5,6 +5,7 @@ and the files written must hold exactly its pixels."""
 
 import json
 import subprocess
+import sys
 import time
 
 import harness
@@ -339,7 +340,13 @@ class CaptureTest(harness.KelvoraTestCase):
     def test_desktop_capture_holds_no_trace_of_the_tray_menu(self):
         """Ten rounds of "抓桌面图" from the tray menu: where the menu was,
         down to the bottom of the screen (the taskbar under it included),
-        the capture shows the screen as it was before the menu opened."""
+        the capture shows the screen as it was before the menu opened.
+
+        Wine 10's desktop at times keeps a closed menu's pixels on the
+        screen itself for seconds, whatever its windows are asked to
+        repaint. A round whose screen still shows the menu seconds later,
+        and whose capture shows exactly that screen, does not count: the
+        rounds go on, up to thirty, until ten had a screen the menu left."""
         from PIL import Image
         app = self.start()
         width, height = self.session.size
@@ -353,8 +360,10 @@ class CaptureTest(harness.KelvoraTestCase):
         self.session.click(width // 2, height // 3)
         harness.wait_until(lambda: not any(m["items"] for m in self.session.menus()), timeout=5,
                            what="the tray menu to close")
-        stale_screens = []
-        for round_ in range(10):
+        stale_screens, clean = [], 0
+        for round_ in range(30):
+            if clean == 10:
+                break
             # The screen at rest: two screenshots in a row agree.
             previous = None
 
@@ -405,11 +414,13 @@ class CaptureTest(harness.KelvoraTestCase):
                     continue
                 self.fail(f"round {round_ + 1}: {len(wrong)} pixels of the menu's place {box} differ from the "
                           f"screen before the menu opened, {len(still)} of them still on the screen: {wrong[:5]}")
+            clean += 1
             self.answer(question, IDCANCEL)
-        self.assertLess(len(stale_screens), 10, "no round had a screen the menu had left")
+        self.assertEqual(clean, 10, f"ten rounds whose screen the menu had left; the platform kept it on the "
+                                    f"screen in rounds {stale_screens}")
         if stale_screens:
-            self.skipTest(f"rounds {stale_screens}: the platform kept the closed menu on the screen itself, "
-                          "and the capture matched it; the other rounds held no trace of the menu")
+            print(f"\n  rounds {stale_screens}: the platform kept the closed menu on the screen itself, and the "
+                  "capture matched that screen", file=sys.stderr)
 
     def test_desktop_capture_no_without_a_drive_d_shows_the_error(self):
         d_link = self.session.prefix / "dosdevices" / "d:"
