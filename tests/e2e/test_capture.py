@@ -198,12 +198,13 @@ class CaptureTest(harness.KelvoraTestCase):
         self.assertEqual(dialog["caption"], caption)
         self.assertIn(text, dialog["texts"])
 
-    def assert_region_file(self, data, left, top, right, bottom, palette):
-        """The file holds exactly the pattern's pixels of that screen area,
-        in the screen's depth with the halftone table beside them."""
+    def region_picture(self, data, width, height, palette):
+        """A region capture file's headers checked: the area's size, the
+        screen's depth with the halftone table beside the pixels. Answers
+        its picture in RGB."""
         from PIL import Image
         fields = bmp_fields(data)
-        self.assertEqual((fields["width"], fields["height"]), (right - left, bottom - top))
+        self.assertEqual((fields["width"], fields["height"]), (width, height))
         self.assertEqual(fields["bits"], 32, "a 24-bit X screen is a 32-bit display under Wine")
         self.assertEqual(fields["compression"], 0)
         self.assertEqual(fields["colours"], 256)
@@ -212,7 +213,12 @@ class CaptureTest(harness.KelvoraTestCase):
         path = self.session.run_dir / "check.bmp"
         path.write_bytes(data)
         with Image.open(path) as image:
-            got = image.convert("RGB").tobytes()
+            return image.convert("RGB")
+
+    def assert_region_file(self, data, left, top, right, bottom, palette):
+        """The file holds exactly the pattern's pixels of that screen area,
+        in the screen's depth with the halftone table beside them."""
+        got = self.region_picture(data, right - left, bottom - top, palette).tobytes()
         want = bytes(channel for y in range(top, bottom) for x in range(left, right)
                      for channel in pixel_colour(x - PATTERN[0], y - PATTERN[1]))
         wrong = sum(1 for i in range(0, len(want), 3) if got[i:i + 3] != want[i:i + 3])
