@@ -441,8 +441,15 @@ class Session:
     def probe(self, *args, check=True):
         """Runs the probe; returns its JSON. With check, a "found nothing"
         status raises."""
-        done = subprocess.run([self.loader, str(self.probe_exe), *map(str, args)],
-                              env=self.env, capture_output=True, timeout=60, check=False)
+        for _ in range(2):
+            done = subprocess.run([self.loader, str(self.probe_exe), *map(str, args)],
+                                  env=self.env, capture_output=True, timeout=60, check=False)
+            # Every command prints its JSON, "[]" or "null" included: a probe
+            # that printed nothing at all never ran its command (seen once,
+            # exit 1 with nothing on either stream, on a loaded machine) and
+            # is run once more.
+            if done.stdout.strip() or done.stderr.strip():
+                break
         if done.returncode == 2 or (check and done.returncode != 0):
             raise HarnessError(f"probe {' '.join(map(str, args))} exited with {done.returncode}: "
                                f"{done.stderr.decode(errors='replace')}")
