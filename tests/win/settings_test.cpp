@@ -133,7 +133,9 @@ TEST_F(SettingsTest, ItsColoursAndTheDonePictureAsDrawn) {
   HWND radio_group = readback::Child(panel1, L"Kelvora启动设置");
   HWND group_box = readback::Child(panel1, L"Kelvora启动画面设置");
   HWND panel2 = readback::Child(panel1, L"Panel2");
+  ASSERT_TRUE(radio_group && group_box && panel2);
   HWND three_seconds = readback::Child(group_box, L"画面显示时间为3秒");
+  ASSERT_NE(three_seconds, nullptr);
   const COLORREF desktop = GetSysColor(COLOR_BACKGROUND), lime = RGB(0, 255, 0);
 
   const readback::Pixels plain(panel1);

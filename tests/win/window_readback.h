@@ -95,6 +95,7 @@ class Pixels {
 
   // As a COLORREF, so that it compares with RGB() and GetSysColor().
   COLORREF At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
     const DWORD p = pixels_[static_cast<size_t>(y) * width_ + x];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
