@@ -2,14 +2,17 @@
 // the real Win32 API: the fade and the clock by calling their handlers
 // directly, closing by mouse messages inside their real modal loops.
 #include <gtest/gtest.h>
+#include <olectl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "forms/settings/about_box.h"
 #include "forms/settings/form6.h"
+#include "resources/resource_ids.h"
 #include "tests/win/win_test_support.h"
 #include "tests/win/window_readback.h"
 #include "toolkit/core/text.h"
@@ -229,6 +232,88 @@ class AboutBoxTest : public testing::Test {
   TAboutBox* box = nullptr;
 };
 
+// The studio picture as the system's own picture reader (OLE's, not ours)
+// draws it into a width × height rectangle, pixel by pixel (0x00RRGGBB);
+// empty when the system has no reader for it.
+std::vector<DWORD> SystemDrawnStudioPicture(int width, int height) {
+  using CoInit = HRESULT(WINAPI*)(LPVOID);
+  using StreamOnHGlobal = HRESULT(WINAPI*)(HGLOBAL, BOOL, IStream**);
+  using LoadPicture = HRESULT(WINAPI*)(IStream*, LONG, BOOL, REFIID, void**);
+  HMODULE ole32 = LoadLibraryW(L"ole32.dll"), oleaut32 = LoadLibraryW(L"oleaut32.dll");
+  if (!ole32 || !oleaut32) return {};
+  auto co_initialize = reinterpret_cast<CoInit>(reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitialize")));
+  auto stream_on_hglobal =
+      reinterpret_cast<StreamOnHGlobal>(reinterpret_cast<void*>(GetProcAddress(ole32, "CreateStreamOnHGlobal")));
+  auto load_picture =
+      reinterpret_cast<LoadPicture>(reinterpret_cast<void*>(GetProcAddress(oleaut32, "OleLoadPicture")));
+  if (!co_initialize || !stream_on_hglobal || !load_picture) return {};
+  co_initialize(nullptr);
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_BANNER_JPEG), MAKEINTRESOURCEW(10));
+  if (!found) return {};
+  const DWORD size = SizeofResource(nullptr, found);
+  const void* bytes = LockResource(LoadResource(nullptr, found));
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  memcpy(GlobalLock(copy), bytes, size);
+  GlobalUnlock(copy);
+  IStream* stream = nullptr;
+  if (FAILED(stream_on_hglobal(copy, TRUE, &stream))) return {};
+  IPicture* picture = nullptr;
+  const HRESULT loaded = load_picture(stream, static_cast<LONG>(size), FALSE, __uuidof(IPicture),
+                                      reinterpret_cast<void**>(&picture));
+  stream->Release();
+  if (FAILED(loaded) || !picture) return {};
+  OLE_XSIZE_HIMETRIC himetric_width = 0;
+  OLE_YSIZE_HIMETRIC himetric_height = 0;
+  picture->get_Width(&himetric_width);
+  picture->get_Height(&himetric_height);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, dib);
+  // Whole pixels taken, not the default's black-on-white blend of them.
+  SetStretchBltMode(dc, COLORONCOLOR);
+  picture->Render(dc, 0, 0, width, height, 0, himetric_height, himetric_width, -himetric_height, nullptr);
+  GdiFlush();
+  const auto* p = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> pixels(p, p + static_cast<size_t>(width) * height);
+  SelectObject(dc, old);
+  DeleteObject(dib);
+  DeleteDC(dc);
+  picture->Release();
+  return pixels;
+}
+
+// How far what `drawn` shows at `left`, `top` is from a width × height
+// picture (0x00RRGGBB pixels): the mean difference per colour channel of
+// their averages over blocks of 8 × 8 pixels, so that two ways of sampling
+// the same picture agree while two different pictures do not.
+double MeanDifference(const readback::Pixels& drawn, int left, int top, const std::vector<DWORD>& picture, int width,
+                      int height) {
+  constexpr int kBlock = 8;
+  double sum = 0;
+  int blocks = 0;
+  for (int by = 0; by + kBlock <= height; by += kBlock)
+    for (int bx = 0; bx + kBlock <= width; bx += kBlock) {
+      long d[3] = {}, p[3] = {};
+      for (int y = by; y < by + kBlock; ++y)
+        for (int x = bx; x < bx + kBlock; ++x) {
+          const COLORREF c = drawn.At(left + x, top + y);
+          const DWORD q = picture[static_cast<size_t>(y) * width + x];
+          d[0] += GetRValue(c), d[1] += GetGValue(c), d[2] += GetBValue(c);
+          p[0] += (q >> 16) & 0xFF, p[1] += (q >> 8) & 0xFF, p[2] += q & 0xFF;
+        }
+      for (int i = 0; i < 3; ++i) sum += std::abs(d[i] - p[i]) / double(kBlock * kBlock);
+      ++blocks;
+    }
+  return sum / (3.0 * blocks);
+}
+
 // The box's window and child windows as Win32 reports them: the labels and
 // pictures draw on the inner panel and have no windows of their own.
 TEST_F(AboutBoxTest, TheBoxAndItsWindowsLieWhereTheyMust) {
@@ -294,7 +379,23 @@ TEST_F(AboutBoxTest, ItsColoursTextsAndPicturesAsDrawn) {
   EXPECT_GT(inner.Count({265, 96, 313, 109}, blue), 0) << "the signature";
 
   const RECT studio = inner.Extent({26, 6, 110, 118}, ground, false);
-  EXPECT_EQ(readback::Describe(studio), readback::Describe({32, 8, 105, 113})) << "stretched to 73 × 105";
+  EXPECT_EQ(readback::Describe(studio), readback::Describe({32, 8, 105, 113})) << "73 × 105";
+  // The whole picture, shrunk to the control, not its top-left corner: it
+  // looks like the system's own drawing of it at that size, more than like
+  // its drawing at its own size.
+  const std::vector<DWORD> shrunk = SystemDrawnStudioPicture(73, 105);
+  const std::vector<DWORD> own_size = SystemDrawnStudioPicture(130, 210);
+  if (shrunk.empty() || own_size.empty()) {
+    ADD_FAILURE() << "the system could not read the studio picture";
+  } else {
+    std::vector<DWORD> corner;
+    for (int y = 0; y < 105; ++y)
+      for (int x = 0; x < 73; ++x) corner.push_back(own_size[static_cast<size_t>(y) * 130 + x]);
+    const double to_shrunk = MeanDifference(inner, 32, 8, shrunk, 73, 105);
+    const double to_corner = MeanDifference(inner, 32, 8, corner, 73, 105);
+    EXPECT_LT(to_shrunk, 12.0) << "against its corner: " << to_corner;
+    EXPECT_LT(to_shrunk * 3, to_corner) << to_shrunk;
+  }
   // Each icon is looked for a little beyond its place, except where a
   // neighbouring text begins: left of Image1 ends the studio's name.
   const struct {
