@@ -2,15 +2,19 @@
 // the real Win32 API: the fade and the clock by calling their handlers
 // directly, closing by mouse messages inside their real modal loops.
 #include <gtest/gtest.h>
+#include <olectl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "forms/settings/about_box.h"
 #include "forms/settings/form6.h"
+#include "resources/resource_ids.h"
 #include "tests/win/win_test_support.h"
+#include "tests/win/window_readback.h"
 #include "toolkit/core/text.h"
 #include "toolkit/graphics/graphic.h"
 
@@ -82,31 +86,47 @@ class FarewellTest : public testing::Test {
 TEST_F(FarewellTest, ABorderlessTopmostInvisibleFlag) {
   Form6 = new TForm6(Application);
   HWND wnd = Form6->Handle();
-  RECT client;
-  GetClientRect(wnd, &client);
-  EXPECT_EQ(client.right, 321);
-  EXPECT_EQ(client.bottom, 234);
+  EXPECT_EQ(readback::ClientSize(wnd), "321x234");
   EXPECT_FALSE(IsWindowVisible(wnd)) << "shown only by its creator";
-  EXPECT_FALSE(GetWindowLongW(wnd, GWL_STYLE) & WS_CAPTION);
+  EXPECT_FALSE(GetWindowLongW(wnd, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
   EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED);
   EXPECT_EQ(LayeredAlpha(wnd), 0) << "invisible before the first tick";
   EXPECT_TRUE(GetClassLongW(wnd, GCL_STYLE) & CS_DBLCLKS);
-  wchar_t caption[32] = {};
-  GetWindowTextW(wnd, caption, 32);
-  EXPECT_STREQ(caption, L"Form6");
+  EXPECT_EQ(readback::Text(wnd), L"Form6");
+  EXPECT_TRUE(readback::Children(wnd).empty()) << "the picture is drawn by the window itself";
   EXPECT_EQ(Form6->FadeCounter(), 0);
-  EXPECT_EQ(Form6->Timer1->Interval(), 40u);
   EXPECT_TRUE(Form6->Timer1->Enabled());
-  const RECT image = Form6->Image1->BoundsRect();
-  EXPECT_EQ(image.left, 0);
-  EXPECT_EQ(image.top, 0);
-  EXPECT_EQ(image.right, 321);
-  EXPECT_EQ(image.bottom, 233);
-  EXPECT_NE(dynamic_cast<TMetafile*>(Form6->Image1->Picture().Graphic()), nullptr);
+  // What no window shows by itself: the picture's hint and cursor.
   EXPECT_EQ(Form6->Image1->Cursor(), crHandPoint);
   EXPECT_TRUE(Form6->Image1->ShowHint());
   EXPECT_EQ(Form6->Image1->HintText(), L"Orvak软件：这里是中国！( 双击立刻关闭此窗口.)");
+}
+
+// The flag as the window surface holds it: red to the right edge, the light
+// yellow stars at the hoist, and below the 233 rows of the picture the one
+// row of the window's own button-face colour.
+TEST_F(FarewellTest, TheFlagFillsTheWindowButItsLastRow) {
+  Form6 = new TForm6(Application);
+  HWND wnd = Form6->Handle();
+  Form6->Show();
+  PumpFor(200);
+  RECT where;
+  GetWindowRect(wnd, &where);
+  const SIZE outer = readback::OuterForClient(wnd, 321, 234);
+  EXPECT_EQ(where.right - where.left, outer.cx);
+  EXPECT_EQ(where.bottom - where.top, outer.cy);
+  EXPECT_EQ(where.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2);
+  EXPECT_EQ(where.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2);
+
+  const readback::Pixels flag(wnd);
+  const COLORREF red = RGB(191, 0, 0), yellow = RGB(255, 255, 128), face = GetSysColor(COLOR_BTNFACE);
+  for (const POINT p : {POINT{300, 200}, POINT{320, 100}, POINT{320, 232}, POINT{2, 230}, POINT{200, 0}})
+    EXPECT_EQ(flag.At(p.x, p.y), red) << p.x << "," << p.y << ": " << std::hex << flag.At(p.x, p.y);
+  EXPECT_EQ(flag.Count({0, 233, 321, 234}, face), 321) << "the row below the picture";
+  EXPECT_EQ(flag.Count({0, 232, 321, 233}, face), 0) << "the picture's last row";
+  EXPECT_GT(flag.Count({0, 0, 160, 117}, yellow), 200) << "the stars at the hoist";
+  EXPECT_EQ(flag.Count({160, 0, 321, 234}, yellow), 0) << "and nowhere else";
 }
 
 TEST_F(FarewellTest, EachTickRaisesTheAlphaByOneAndThe255thClosesAndFreesIt) {
@@ -212,53 +232,196 @@ class AboutBoxTest : public testing::Test {
   TAboutBox* box = nullptr;
 };
 
-TEST_F(AboutBoxTest, LayoutAsDesigned) {
+// The studio picture as the system's own picture reader (OLE's, not ours)
+// draws it into a width × height rectangle, pixel by pixel (0x00RRGGBB);
+// empty when the system has no reader for it.
+std::vector<DWORD> SystemDrawnStudioPicture(int width, int height) {
+  using CoInit = HRESULT(WINAPI*)(LPVOID);
+  using StreamOnHGlobal = HRESULT(WINAPI*)(HGLOBAL, BOOL, IStream**);
+  using LoadPicture = HRESULT(WINAPI*)(IStream*, LONG, BOOL, REFIID, void**);
+  HMODULE ole32 = LoadLibraryW(L"ole32.dll"), oleaut32 = LoadLibraryW(L"oleaut32.dll");
+  if (!ole32 || !oleaut32) return {};
+  auto co_initialize = reinterpret_cast<CoInit>(reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitialize")));
+  auto stream_on_hglobal =
+      reinterpret_cast<StreamOnHGlobal>(reinterpret_cast<void*>(GetProcAddress(ole32, "CreateStreamOnHGlobal")));
+  auto load_picture =
+      reinterpret_cast<LoadPicture>(reinterpret_cast<void*>(GetProcAddress(oleaut32, "OleLoadPicture")));
+  if (!co_initialize || !stream_on_hglobal || !load_picture) return {};
+  co_initialize(nullptr);
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_BANNER_JPEG), MAKEINTRESOURCEW(10));
+  if (!found) return {};
+  const DWORD size = SizeofResource(nullptr, found);
+  const void* bytes = LockResource(LoadResource(nullptr, found));
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  memcpy(GlobalLock(copy), bytes, size);
+  GlobalUnlock(copy);
+  IStream* stream = nullptr;
+  if (FAILED(stream_on_hglobal(copy, TRUE, &stream))) return {};
+  IPicture* picture = nullptr;
+  const HRESULT loaded = load_picture(stream, static_cast<LONG>(size), FALSE, __uuidof(IPicture),
+                                      reinterpret_cast<void**>(&picture));
+  stream->Release();
+  if (FAILED(loaded) || !picture) return {};
+  OLE_XSIZE_HIMETRIC himetric_width = 0;
+  OLE_YSIZE_HIMETRIC himetric_height = 0;
+  picture->get_Width(&himetric_width);
+  picture->get_Height(&himetric_height);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, dib);
+  // Whole pixels taken, not the default's black-on-white blend of them.
+  SetStretchBltMode(dc, COLORONCOLOR);
+  picture->Render(dc, 0, 0, width, height, 0, himetric_height, himetric_width, -himetric_height, nullptr);
+  GdiFlush();
+  const auto* p = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> pixels(p, p + static_cast<size_t>(width) * height);
+  SelectObject(dc, old);
+  DeleteObject(dib);
+  DeleteDC(dc);
+  picture->Release();
+  return pixels;
+}
+
+// How far what `drawn` shows at `left`, `top` is from a width × height
+// picture (0x00RRGGBB pixels): the mean difference per colour channel of
+// their averages over blocks of 8 × 8 pixels, so that two ways of sampling
+// the same picture agree while two different pictures do not.
+double MeanDifference(const readback::Pixels& drawn, int left, int top, const std::vector<DWORD>& picture, int width,
+                      int height) {
+  constexpr int kBlock = 8;
+  double sum = 0;
+  int blocks = 0;
+  for (int by = 0; by + kBlock <= height; by += kBlock)
+    for (int bx = 0; bx + kBlock <= width; bx += kBlock) {
+      long d[3] = {}, p[3] = {};
+      for (int y = by; y < by + kBlock; ++y)
+        for (int x = bx; x < bx + kBlock; ++x) {
+          const COLORREF c = drawn.At(left + x, top + y);
+          const DWORD q = picture[static_cast<size_t>(y) * width + x];
+          d[0] += GetRValue(c), d[1] += GetGValue(c), d[2] += GetBValue(c);
+          p[0] += (q >> 16) & 0xFF, p[1] += (q >> 8) & 0xFF, p[2] += q & 0xFF;
+        }
+      for (int i = 0; i < 3; ++i) sum += std::abs(d[i] - p[i]) / double(kBlock * kBlock);
+      ++blocks;
+    }
+  return sum / (3.0 * blocks);
+}
+
+// The box's window and child windows as Win32 reports them: the labels and
+// pictures draw on the inner panel and have no windows of their own.
+TEST_F(AboutBoxTest, TheBoxAndItsWindowsLieWhereTheyMust) {
   HWND wnd = box->Handle();
-  RECT client;
-  GetClientRect(wnd, &client);
-  EXPECT_EQ(client.right, 350);
-  EXPECT_EQ(client.bottom, 160);
+  EXPECT_EQ(readback::ClientSize(wnd), "350x160");
   EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(GetWindowLongW(wnd, GWL_STYLE) & WS_SYSMENU);
   EXPECT_EQ(WindowCaption(wnd), L"=Orvak=伴你每时每刻");
-  EXPECT_EQ(box->Panel1->Color(), clRed);
-  EXPECT_EQ(box->Panel1->Width(), 350);
-  EXPECT_EQ(box->Panel1->Height(), 160);
-  EXPECT_EQ(box->Panel2->Color(), clGradientActiveCaption);
-  const RECT p2 = box->Panel2->BoundsRect();
-  EXPECT_EQ(p2.left, 8);
-  EXPECT_EQ(p2.top, 16);
-  EXPECT_EQ(p2.right - p2.left, 329);
-  EXPECT_EQ(p2.bottom - p2.top, 129);
-  EXPECT_EQ(box->Panel2->BevelInner(), TBevelCut::bvRaised);
-  EXPECT_EQ(box->Panel2->BevelOuter(), TBevelCut::bvLowered);
-  EXPECT_EQ(box->Panel2->BevelWidth(), 3);
-  // The vertical text lies along the left inside the bevels.
-  const RECT st = box->StaticText2->BoundsRect();
-  EXPECT_EQ(st.left, 6);
-  EXPECT_EQ(st.top, 6);
-  EXPECT_EQ(st.right - st.left, 19);
-  EXPECT_EQ(st.bottom - st.top, 117);
-  ASSERT_TRUE(box->StaticText2->HandleAllocated());
-  EXPECT_EQ(GetParent(box->StaticText2->Handle()), box->Panel2->Handle());
-  EXPECT_EQ(box->StaticText2->Caption(), L"敬请关注下期软件");
-  EXPECT_EQ(box->ProductName->Caption(), L"  Orvak Software Workroom");
-  EXPECT_EQ(box->Label1->Caption(), L"Orvak软件工作室");
-  EXPECT_EQ(box->ProductName->Font().Color(), clBlue);
-  EXPECT_EQ(box->Names->Font().Color(), clOlive);
-  EXPECT_TRUE(box->ProgramIcon->Stretch());
-  EXPECT_EQ(box->Image1->Picture().Width(), 16);
-  EXPECT_EQ(box->Image2->Picture().Width(), 16);
-  EXPECT_EQ(box->Timer1->Interval(), 1000u);
+  const std::vector<HWND> top = readback::Children(wnd);
+  ASSERT_EQ(top.size(), 1u);
+  EXPECT_EQ(readback::Bounds(top[0]), "0,0,350,160");
+  const std::vector<HWND> inner = readback::Children(top[0]);
+  ASSERT_EQ(inner.size(), 1u);
+  EXPECT_EQ(readback::Bounds(inner[0]), "8,16,329,129");
+  HWND vertical = readback::Child(inner[0], L"敬请关注下期软件");
+  ASSERT_NE(vertical, nullptr);
+  EXPECT_EQ(readback::Bounds(vertical), "6,6,19,117") << "along the left, inside the bevels";
+  EXPECT_EQ(readback::Children(inner[0]).size(), 1u);
   EXPECT_TRUE(box->Timer1->Enabled());
+
+  box->Show();
+  RECT where;
+  GetWindowRect(wnd, &where);
+  const SIZE outer = readback::OuterForClient(wnd, 350, 160);
+  EXPECT_EQ(where.right - where.left, outer.cx);
+  EXPECT_EQ(where.bottom - where.top, outer.cy);
+  EXPECT_EQ(where.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2);
+  EXPECT_EQ(where.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2);
 }
 
+// The fonts the texts draw with, read from the GDI objects themselves.
+TEST_F(AboutBoxTest, TheTextsDrawWithTheGivenFonts) {
+  EXPECT_EQ(readback::FontOf(box->StaticText2->Font().Handle()), L"黑体/-13/700/134");
+  EXPECT_EQ(readback::FontOf(box->ProductName->Font().Handle()), L"Arial Black/-12/700/0");
+  EXPECT_EQ(readback::FontOf(box->Names->Font().Handle()), L"宋体/-14/400/134");
+  EXPECT_EQ(readback::FontOf(box->Label1->Font().Handle()), L"宋体/-15/700/0");
+  const std::wstring signature = readback::FontOf(box->Comments->Font().Handle());
+  EXPECT_EQ(signature.rfind(L"楷体_GB2312/-13/400/", 0), 0u) << NarrowToUtf8(signature);
+}
+
+// What the shown box holds on its surfaces: the red margin, the inner
+// panel's gradient colour, each text in its colour inside its own place,
+// the studio picture stretched over exactly its rectangle and the two small
+// icons inside theirs.
+TEST_F(AboutBoxTest, ItsColoursTextsAndPicturesAsDrawn) {
+  box->Show();
+  PumpFor(200);
+  HWND panel1 = readback::Children(box->Handle()).at(0);
+  HWND panel2 = readback::Children(panel1).at(0);
+  const COLORREF ground = GetSysColor(COLOR_GRADIENTACTIVECAPTION), blue = RGB(0, 0, 255),
+                 olive = RGB(128, 128, 0);
+  const readback::Pixels margin(panel1);
+  EXPECT_EQ(margin.At(4, 150), RGB(255, 0, 0)) << std::hex << margin.At(4, 150);
+  EXPECT_EQ(margin.At(345, 8), RGB(255, 0, 0)) << std::hex << margin.At(345, 8);
+
+  const readback::Pixels inner(panel2);
+  EXPECT_EQ(inner.At(180, 80), ground) << std::hex << inner.At(180, 80);
+  EXPECT_GT(inner.Count({112, 8, 314, 25}, blue), 20) << "the product name";
+  EXPECT_GT(inner.Count({200, 32, 312, 74}, olive), 5) << "the names";
+  EXPECT_EQ(inner.Count({140, 32, 200, 74}, olive), 0) << "the names keep to their label";
+  EXPECT_GT(inner.Count({137, 96, 248, 111}, blue), 20) << "the studio's name";
+  EXPECT_EQ(inner.Count({140, 112, 245, 122}, blue), 0) << "and nothing below it";
+  EXPECT_GT(inner.Count({265, 96, 313, 109}, blue), 0) << "the signature";
+
+  const RECT studio = inner.Extent({26, 6, 110, 118}, ground, false);
+  EXPECT_EQ(readback::Describe(studio), readback::Describe({32, 8, 105, 113})) << "73 × 105";
+  // The whole picture, shrunk to the control, not its top-left corner: it
+  // looks like the system's own drawing of it at that size, more than like
+  // its drawing at its own size.
+  const std::vector<DWORD> shrunk = SystemDrawnStudioPicture(73, 105);
+  const std::vector<DWORD> own_size = SystemDrawnStudioPicture(130, 210);
+  if (shrunk.empty() || own_size.empty()) {
+    ADD_FAILURE() << "the system could not read the studio picture";
+  } else {
+    std::vector<DWORD> corner;
+    for (int y = 0; y < 105; ++y)
+      for (int x = 0; x < 73; ++x) corner.push_back(own_size[static_cast<size_t>(y) * 130 + x]);
+    const double to_shrunk = MeanDifference(inner, 32, 8, shrunk, 73, 105);
+    const double to_corner = MeanDifference(inner, 32, 8, corner, 73, 105);
+    EXPECT_LT(to_shrunk, 12.0) << "against its corner: " << to_corner;
+    EXPECT_LT(to_shrunk * 3, to_corner) << to_shrunk;
+  }
+  // Each icon is looked for a little beyond its place, except where a
+  // neighbouring text begins: left of Image1 ends the studio's name.
+  const struct {
+    RECT icon;
+    int margin_left;
+  } icons[] = {{{120, 96, 137, 113}, 6}, {{248, 96, 265, 113}, 0}};
+  for (const auto& [icon, margin_left] : icons) {
+    const RECT around{icon.left - margin_left, icon.top - 6, icon.right - 1, icon.bottom + 6};
+    const RECT drawn = inner.Extent(around, ground, false);
+    EXPECT_GE(drawn.left, icon.left) << readback::Describe(drawn);
+    EXPECT_GE(drawn.top, icon.top) << readback::Describe(drawn);
+    EXPECT_LE(drawn.bottom, icon.top + 16) << readback::Describe(drawn);
+    EXPECT_GT(drawn.right - drawn.left, 8) << readback::Describe(drawn);
+  }
+}
+
+// The red text in its narrow column stands taller than it is wide: one
+// character per line, eight lines.
 TEST_F(AboutBoxTest, TheVerticalTextIsOneCharacterPerLine) {
-  window_dc screen(nullptr);
-  select_object font(screen.get(), box->StaticText2->Font().Handle());
-  const std::vector<std::wstring> lines =
-      TLabel::WrapLines(screen.get(), box->StaticText2->Caption(), box->StaticText2->Width());
-  EXPECT_EQ(lines, (std::vector<std::wstring>{L"敬", L"请", L"关", L"注", L"下", L"期", L"软", L"件"}));
+  box->Show();
+  PumpFor(200);
+  HWND panel2 = readback::Children(readback::Children(box->Handle()).at(0)).at(0);
+  const readback::Pixels column(readback::Child(panel2, L"敬请关注下期软件"));
+  const RECT text = column.Extent({0, 0, 19, 117}, RGB(255, 0, 0));
+  EXPECT_GE(text.bottom - text.top, 8 * 11) << readback::Describe(text);
+  EXPECT_LE(text.right - text.left, 16) << readback::Describe(text);
 }
 
 TEST_F(AboutBoxTest, EachTickShowsTheLocalTimeBetweenTheTwoTexts) {

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "tests/win/settings_fixture.h"
+#include "tests/win/window_readback.h"
+#include "toolkit/core/text.h"
 
 namespace {
 
@@ -30,95 +32,155 @@ class Watch : public TComponent {
   }
 };
 
-TEST_F(SettingsTest, LayoutAsDesigned) {
+// The window as Win32 reports it, against the numbers it must have: its
+// caption, client size, frame and place on the screen.
+TEST_F(SettingsTest, TheWindowIsACentredToolWindowOfTheGivenClientSize) {
   form = new TForm4(intro);
   HWND w = form->Handle();
-  RECT client, window;
-  GetClientRect(w, &client);
-  EXPECT_EQ(client.right, 355);
-  EXPECT_EQ(client.bottom, 287);
-  wchar_t caption[64] = {};
-  GetWindowTextW(w, caption, 64);
-  EXPECT_STREQ(caption, L"Kelvora设置");
+  EXPECT_EQ(readback::Text(w), L"Kelvora设置");
+  EXPECT_EQ(readback::ClientSize(w), "355x287");
   const LONG style = GetWindowLongW(w, GWL_STYLE), ex = GetWindowLongW(w, GWL_EXSTYLE);
   EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(style & WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)) << "only a close box";
   EXPECT_EQ(GetWindow(w, GW_OWNER), Application->Handle());
-  EXPECT_EQ(form->Owner(), intro);
   EXPECT_FALSE(IsWindowVisible(w));
+  EXPECT_NE(SendMessageW(w, WM_GETICON, ICON_BIG, 0), 0);
 
   form->Show();
+  RECT window;
   GetWindowRect(w, &window);
-  EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - (window.right - window.left)) / 2);
-  EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top)) / 2);
+  const SIZE outer = readback::OuterForClient(w, 355, 287);
+  EXPECT_EQ(window.right - window.left, outer.cx);
+  EXPECT_EQ(window.bottom - window.top, outer.cy);
+  EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2);
+  EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2);
+}
 
-  EXPECT_EQ(form->Panel1->Color(), clBackground);
-  EXPECT_EQ(form->Panel1->BevelWidth(), 3);
-  EXPECT_EQ(form->Panel1->Width(), 355);
-  EXPECT_EQ(form->Panel1->Height(), 287);
-  const auto bounds = [](TControl* c) {
-    const RECT r = c->BoundsRect();
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) + "," +
-           std::to_string(r.bottom - r.top);
-  };
-  EXPECT_EQ(bounds(form->RadioGroup1), "16,16,321,129");
-  EXPECT_EQ(bounds(form->RadioButton1), "32,48,121,17");
-  EXPECT_EQ(bounds(form->RadioButton2), "32,72,153,17");
-  EXPECT_EQ(bounds(form->GroupBox1), "16,168,193,105");
-  EXPECT_EQ(bounds(form->RadioButton3), "16,24,121,17");
-  EXPECT_EQ(bounds(form->RadioButton4), "16,48,129,17");
-  EXPECT_EQ(bounds(form->RadioButton5), "16,72,137,17");
-  EXPECT_EQ(bounds(form->Image1), "256,192,81,81");
-  EXPECT_EQ(bounds(form->Panel2), "248,192,89,81");
-  EXPECT_EQ(bounds(form->Image2), "8,0,81,81");
+// The child windows, found by their captions alone, and where each lies in
+// its parent.
+TEST_F(SettingsTest, ItsControlsLieWhereTheyMustInTheirParents) {
+  form = new TForm4(intro);
+  const std::vector<HWND> top = readback::Children(form->Handle());
+  ASSERT_EQ(top.size(), 1u) << "one panel fills the window";
+  HWND panel1 = top[0];
+  EXPECT_EQ(readback::Bounds(panel1), "0,0,355,287");
 
-  EXPECT_EQ(form->RadioButton1->Parent(), form->Panel1);
-  EXPECT_EQ(form->RadioButton2->Parent(), form->Panel1);
-  EXPECT_EQ(form->RadioButton3->Parent(), form->GroupBox1);
-  EXPECT_EQ(form->Image2->Parent(), form->Panel2);
-  EXPECT_EQ(form->RadioButton1->Caption(), L"每次开机自行启动。");
-  EXPECT_EQ(form->RadioButton2->Caption(), L"每次开机不要自行启动。");
-  EXPECT_EQ(form->RadioButton3->Caption(), L"画面显示时间为3秒");
-  EXPECT_EQ(form->RadioButton4->Caption(), L"画面显示时间为30秒");
-  EXPECT_EQ(form->RadioButton5->Caption(), L"画面显示时间为300秒");
-  EXPECT_EQ(form->RadioGroup1->Caption(), L"Kelvora启动设置");
-  EXPECT_EQ(form->GroupBox1->Caption(), L"Kelvora启动画面设置");
-  EXPECT_EQ(form->RadioGroup1->Color(), clBackground);
-  for (TControl* c : {static_cast<TControl*>(form->RadioGroup1), static_cast<TControl*>(form->GroupBox1)}) {
-    EXPECT_EQ(c->Font().Name(), L"宋体");
-    EXPECT_EQ(c->Font().Charset(), ANSI_CHARSET);
-    EXPECT_EQ(c->Font().Height(), -13);
-    EXPECT_EQ(c->Font().Style(), unsigned{fsBold});
-    EXPECT_EQ(c->Font().Color(), clLime);
+  HWND radio_group = readback::Child(panel1, L"Kelvora启动设置");
+  HWND start = readback::Child(panel1, L"每次开机自行启动。");
+  HWND no_start = readback::Child(panel1, L"每次开机不要自行启动。");
+  HWND group_box = readback::Child(panel1, L"Kelvora启动画面设置");
+  HWND panel2 = readback::Child(panel1, L"Panel2");
+  for (HWND c : {radio_group, start, no_start, group_box, panel2}) ASSERT_NE(c, nullptr);
+  EXPECT_EQ(readback::Children(panel1).size(), 5u);
+  EXPECT_EQ(readback::Bounds(radio_group), "16,16,321,129");
+  EXPECT_EQ(readback::Bounds(start), "32,48,121,17");
+  EXPECT_EQ(readback::Bounds(no_start), "32,72,153,17");
+  EXPECT_EQ(readback::Bounds(group_box), "16,168,193,105");
+  EXPECT_EQ(readback::Bounds(panel2), "248,192,89,81");
+  EXPECT_TRUE(readback::Children(radio_group).empty()) << "the radio group has no items of its own";
+  EXPECT_FALSE(IsWindowVisible(panel2)) << "the framed done picture is hidden at first";
+
+  const struct {
+    const wchar_t* caption;
+    const char* bounds;
+  } display_times[] = {{L"画面显示时间为3秒", "16,24,121,17"},
+                       {L"画面显示时间为30秒", "16,48,129,17"},
+                       {L"画面显示时间为300秒", "16,72,137,17"}};
+  EXPECT_EQ(readback::Children(group_box).size(), 3u);
+  for (const auto& d : display_times) {
+    HWND button = readback::Child(group_box, d.caption);
+    ASSERT_NE(button, nullptr) << NarrowToUtf8(d.caption);
+    EXPECT_EQ(readback::Bounds(button), d.bounds) << NarrowToUtf8(d.caption);
   }
-  EXPECT_EQ(form->Font().Name(), L"MS Sans Serif");
-  EXPECT_EQ(form->Font().Height(), -11);
-  EXPECT_EQ(form->Font().Color(), clWindowText);
-  EXPECT_EQ(form->RadioButton1->Font().Name(), L"MS Sans Serif");
-  EXPECT_EQ(form->RadioButton1->Font().Color(), clWindowText);
-  EXPECT_EQ(form->RadioButton5->Font().Name(), L"MS Sans Serif");
-  EXPECT_EQ(form->RadioButton5->Font().Height(), -11);
-  EXPECT_EQ(form->RadioButton5->Font().Color(), clBlack);
-  EXPECT_EQ(form->Panel2->Color(), clHotLight);
-  EXPECT_EQ(form->Panel2->BevelWidth(), 5);
-  EXPECT_EQ(form->Panel2->Caption(), L"Panel2");
+
+  // The autostart buttons lie over the frame of the radio group, whose
+  // sibling they are: at their centres the panel finds them, not the group.
+  for (HWND r : {start, no_start}) {
+    RECT b;
+    GetWindowRect(r, &b);
+    MapWindowPoints(HWND_DESKTOP, panel1, reinterpret_cast<POINT*>(&b), 2);
+    const POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    EXPECT_EQ(ChildWindowFromPointEx(panel1, centre, CWP_SKIPINVISIBLE), r);
+  }
+}
+
+// The fonts the controls draw with, read from the GDI objects themselves.
+TEST_F(SettingsTest, ItsControlsDrawWithTheGivenFonts) {
+  form = new TForm4(intro);
+  for (TControl* c : {static_cast<TControl*>(form->RadioGroup1), static_cast<TControl*>(form->GroupBox1)})
+    EXPECT_EQ(readback::FontOf(c->Font().Handle()), L"宋体/-13/700/0") << "bold 宋体, ANSI character set";
+  const std::wstring form_font = readback::FontOf(form->Font().Handle());
+  EXPECT_EQ(form_font.rfind(L"MS Sans Serif/-11/400/", 0), 0u) << NarrowToUtf8(form_font);
+  for (TControl* c : {static_cast<TControl*>(form->RadioButton1), static_cast<TControl*>(form->RadioButton2)})
+    EXPECT_EQ(readback::FontOf(c->Font().Handle()), form_font) << "the form's font";
+  for (TControl* c : {static_cast<TControl*>(form->RadioButton3), static_cast<TControl*>(form->RadioButton4),
+                      static_cast<TControl*>(form->RadioButton5)}) {
+    const std::wstring font = readback::FontOf(c->Font().Handle());
+    EXPECT_EQ(font.rfind(L"MS Sans Serif/-11/400/", 0), 0u) << NarrowToUtf8(font);
+  }
+}
+
+// What the shown window holds on its surfaces: the desktop colour of the
+// panel and the radio group, the lime group captions, the black display-time
+// captions, and the done picture drawn unstretched at its place, whose
+// framed look puts the same drawing at the same spot on a hot-light panel.
+TEST_F(SettingsTest, ItsColoursAndTheDonePictureAsDrawn) {
+  Open();
+  PumpFor(200);
+  HWND panel1 = readback::Children(form->Handle()).at(0);
+  HWND radio_group = readback::Child(panel1, L"Kelvora启动设置");
+  HWND group_box = readback::Child(panel1, L"Kelvora启动画面设置");
+  HWND panel2 = readback::Child(panel1, L"Panel2");
+  ASSERT_TRUE(radio_group && group_box && panel2);
+  HWND three_seconds = readback::Child(group_box, L"画面显示时间为3秒");
+  ASSERT_NE(three_seconds, nullptr);
+  const COLORREF desktop = GetSysColor(COLOR_BACKGROUND), lime = RGB(0, 255, 0);
+
+  const readback::Pixels plain(panel1);
+  EXPECT_EQ(plain.At(240, 160), desktop) << std::hex << plain.At(240, 160);
+  const readback::Pixels group(radio_group);
+  EXPECT_EQ(group.At(250, 100), desktop) << std::hex << group.At(250, 100);
+  EXPECT_GT(group.Count({0, 0, 321, 20}, lime), 20) << "the caption is lime";
+  EXPECT_GT(readback::Pixels(group_box).Count({0, 0, 193, 20}, lime), 20) << "the caption is lime";
+  EXPECT_GT(readback::Pixels(three_seconds).Count({17, 0, 121, 17}, RGB(0, 0, 0)), 10) << "a black caption";
+
+  // 814 × 825 units at 1000 per inch: 78 × 79 pixels, from the image's
+  // top-left corner at 256, 192 of the panel.
+  const RECT around{240, 180, 352, 284};
+  const RECT drawn = plain.Extent(around, desktop, false);
+  EXPECT_GE(drawn.left, 256) << readback::Describe(drawn);
+  EXPECT_GE(drawn.top, 192) << readback::Describe(drawn);
+  EXPECT_LE(drawn.right, 256 + 79) << readback::Describe(drawn);
+  EXPECT_LE(drawn.bottom, 192 + 80) << readback::Describe(drawn);
+  EXPECT_GE(drawn.right - drawn.left, 60) << readback::Describe(drawn);
+  EXPECT_GE(drawn.bottom - drawn.top, 60) << readback::Describe(drawn);
+
+  SendMessageW(panel1, WM_MOUSEMOVE, 0, MAKELPARAM(296, 232));
+  ASSERT_TRUE(IsWindowVisible(panel2));
+  PumpFor(200);
+  const readback::Pixels framed(panel2);
+  EXPECT_EQ(framed.At(6, 40), GetSysColor(COLOR_HOTLIGHT)) << std::hex << framed.At(6, 40);
+  int picture = 0, moved = 0;
+  for (int y = drawn.top; y < drawn.bottom; ++y)
+    for (int x = drawn.left; x < drawn.right; ++x) {
+      if (plain.At(x, y) == desktop) continue;
+      ++picture;
+      moved += framed.At(x - 248, y - 192) != plain.At(x, y);
+    }
+  EXPECT_GT(picture, 1000);
+  EXPECT_EQ(moved, 0) << "of " << picture << " pixels of the drawing";
+}
+
+// What no window shows by itself: the done pictures' hint and cursor.
+TEST_F(SettingsTest, TheDonePicturesHintAndCursor) {
+  form = new TForm4(intro);
   for (TImage* image : {form->Image1, form->Image2}) {
     EXPECT_EQ(image->Cursor(), crHandPoint);
     EXPECT_EQ(image->HintText(), L"设置完成");
-    EXPECT_EQ(image->HintControl(), image);
-    // 814 x 825 units at 1000 per inch, at 96 dots per inch.
-    EXPECT_EQ(image->Picture().Width(), 814 * 96 / 1000);
-    EXPECT_EQ(image->Picture().Height(), 825 * 96 / 1000);
     EXPECT_FALSE(image->Stretch());
   }
-  // The autostart buttons lie over the frame of the radio group, whose
-  // sibling they are.
-  for (TRadioButton* r : {form->RadioButton1, form->RadioButton2}) {
-    const POINT centre{r->Left() + r->Width() / 2, r->Top() + r->Height() / 2};
-    EXPECT_EQ(ChildWindowFromPointEx(form->Panel1->Handle(), centre, CWP_SKIPINVISIBLE), r->Handle());
-  }
-  EXPECT_NE(SendMessageW(w, WM_GETICON, ICON_BIG, 0), 0);
 }
 
 TEST_F(SettingsTest, ANewWindowHasEveryButtonUncheckedAndThePlainDonePicture) {

@@ -126,6 +126,53 @@ TEST(TrayIcon, CallbackMessagesBecomeEventsAndActions) {
   EXPECT_EQ(log, (std::vector<std::string>{"down right", "up right", "popup"}));
 }
 
+// Every mouse message of the shell sent to the real icon window, with the
+// restore action on a plain click and no menu: what each must raise, in
+// order, written out message by message.
+TEST(TrayIcon, EveryCallbackMessageThroughTheIconsWindow) {
+  auto list = ElevenIcons();
+  TTrayIcon icon(nullptr);
+  icon.SetIcons(list.get());
+  icon.SetRestoreOn(imClick);
+  icon.SetPopupMenuOn(imNone);
+  std::vector<std::string> log;
+  const auto button = [](TMouseButton b) {
+    return b == TMouseButton::mbLeft ? "left" : b == TMouseButton::mbRight ? "right" : "middle";
+  };
+  icon.OnRestore = [&](TComponent*) { log.push_back("restore"); };
+  icon.OnClick = [&](TComponent*) { log.push_back("click"); };
+  icon.OnDblClick = [&](TComponent*) { log.push_back("dblclick"); };
+  icon.OnMouseMove = [&](TComponent*, TShiftState, int, int) { log.push_back("move"); };
+  icon.OnMouseDown = [&](TComponent*, TMouseButton b, TShiftState, int, int) {
+    log.push_back(std::string("down ") + button(b));
+  };
+  icon.OnMouseUp = [&](TComponent*, TMouseButton b, TShiftState, int, int) {
+    log.push_back(std::string("up ") + button(b));
+  };
+  const struct {
+    UINT message;
+    std::vector<std::string> raised;
+  } cases[] = {
+      {WM_MOUSEMOVE, {"move"}},
+      {WM_LBUTTONDOWN, {"down left"}},
+      {WM_LBUTTONUP, {"restore", "click", "up left"}},
+      {WM_LBUTTONDBLCLK, {"dblclick"}},
+      {WM_RBUTTONDOWN, {"down right"}},
+      {WM_RBUTTONUP, {"up right"}},
+      {WM_RBUTTONDBLCLK, {"dblclick"}},
+      {WM_MBUTTONDOWN, {"down middle"}},
+      {WM_MBUTTONUP, {"up middle"}},
+      {WM_MBUTTONDBLCLK, {"dblclick"}},
+      {WM_MOUSEWHEEL, {}},
+  };
+  for (const auto& c : cases) {
+    log.clear();
+    EXPECT_EQ(SendMessageW(icon.GetHandle(), WM_USER + 1, icon.NotifyData().uID, c.message), 0);
+    EXPECT_EQ(log, c.raised) << "message " << std::hex << c.message;
+  }
+  ShowWindow(Application->Handle(), SW_HIDE);
+}
+
 TEST(TrayIcon, OnlyTheEndSessionQueryIsAnsweredNonZero) {
   TTrayIcon icon(nullptr);
   EXPECT_EQ(SendMessageW(icon.GetHandle(), WM_QUERYENDSESSION, 0, 0), 1);
