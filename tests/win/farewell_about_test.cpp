@@ -11,8 +11,9 @@
 #include "forms/settings/about_box.h"
 #include "forms/settings/form6.h"
 #include "tests/win/win_test_support.h"
-#include "toolkit/core/text.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/metafile.h"
+#include "toolkit/win/text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "tests/win/win_test_support.h"
-#include "toolkit/app/application.h"
-#include "toolkit/app/timer.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/form.h"
+#include "toolkit/win/timer.h"
 
 namespace {
 
