@@ -9,8 +9,8 @@ CallbackExceptionHandler& Handler() {
 }
 }  // namespace
 
-void SetCallbackExceptionHandler(CallbackExceptionHandler handler) {
-  Handler() = std::move(handler);
+CallbackExceptionHandler SetCallbackExceptionHandler(CallbackExceptionHandler handler) {
+  return std::exchange(Handler(), std::move(handler));
 }
 
 void HandleCallbackException(std::exception_ptr e) noexcept {

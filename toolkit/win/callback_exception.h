@@ -10,8 +10,8 @@
 
 using CallbackExceptionHandler = std::function<void(std::exception_ptr)>;
 
-// Installs the handler; an empty one removes it.
-void SetCallbackExceptionHandler(CallbackExceptionHandler handler);
+// Installs the handler (an empty one removes it); answers the one it replaces.
+CallbackExceptionHandler SetCallbackExceptionHandler(CallbackExceptionHandler handler);
 
 // What every Win32 callback does with an exception it catches.
 void HandleCallbackException(std::exception_ptr e) noexcept;

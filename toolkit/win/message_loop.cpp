@@ -15,8 +15,8 @@ void Dispatch(const MSG& msg) {
 }
 }  // namespace
 
-void SetDialogKeyHook(DialogKeyHook hook) {
-  Hook() = std::move(hook);
+DialogKeyHook SetDialogKeyHook(DialogKeyHook hook) {
+  return std::exchange(Hook(), std::move(hook));
 }
 
 MessageStep DispatchNextMessage(bool wait) {

@@ -11,8 +11,8 @@
 // Answers true when the message was a dialog key and is used up.
 using DialogKeyHook = std::function<bool(const MSG& msg)>;
 
-// Installs the hook; an empty one removes it.
-void SetDialogKeyHook(DialogKeyHook hook);
+// Installs the hook (an empty one removes it); answers the one it replaces.
+DialogKeyHook SetDialogKeyHook(DialogKeyHook hook);
 
 enum class MessageStep {
   Dispatched,  // a message was taken and dispatched
