@@ -6,8 +6,8 @@
 #include "forms/capture/form3.h"
 #include "forms/capture/newform.h"
 #include "forms/intro/form1.h"
-#include "toolkit/app/application.h"
 #include "toolkit/core/random.h"
+#include "toolkit/forms/application.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The runtime's seed, once, before any window exists.

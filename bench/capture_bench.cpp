@@ -30,12 +30,12 @@
 #include <vector>
 
 #include "forms/capture/screen_capture.h"
-#include "toolkit/app/application.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/file_stream.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/screen.h"
 #include "toolkit/graphics/bmp_codec.h"
+#include "toolkit/win/file_stream.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 

@@ -28,6 +28,7 @@ must() { "$@" || { python3 scripts/test_counts.py failed "$*"; exit 1; }; }
 step "host: portable code under ASan/UBSan"
 must cmake --preset host >/dev/null
 must cmake --build --preset host
+python3 scripts/check_layers.py build/host || { status=1; python3 scripts/test_counts.py failed "layers of host"; }
 results="$here/build/host/test-results"
 rm -rf "$results"
 GTEST_OUTPUT="xml:$results/" ctest --test-dir build/host --output-on-failure --no-tests=error || status=1
@@ -44,6 +45,7 @@ for preset in win32 win64; do
   step "build: $preset"
   must cmake --preset "$preset" >/dev/null
   must cmake --build --preset "$preset"
+  python3 scripts/check_layers.py "build/$preset" || { status=1; python3 scripts/test_counts.py failed "layers of $preset"; }
   # A static runtime: kelvora.exe imports nothing but Windows' own DLLs.
   triple=$([ "$preset" = win32 ] && echo i686 || echo x86_64)-w64-mingw32
   imports=$("$triple-objdump" -p "build/$preset/app/kelvora.exe" | awk '/DLL Name:/ {print toupper($3)}' | sort -u)

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "components/shapehint/shape_hint_window.h"
-#include "toolkit/app/application.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/hint_window.h"
 

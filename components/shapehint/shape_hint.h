@@ -8,9 +8,9 @@
 #include <string>
 
 #include "components/shapehint/settings_objects.h"
-#include "toolkit/app/hint_controller.h"
 #include "toolkit/core/component.h"
 #include "toolkit/core/exceptions.h"
+#include "toolkit/forms/hint_controller.h"
 #include "toolkit/graphics/font.h"
 
 class TControl;

@@ -5,11 +5,11 @@
 #include "components/shapehint/shape_hint.h"
 #include "components/shapehint/three_d_text.h"
 #include "components/shapehint/three_d_text_geometry.h"
-#include "toolkit/app/application.h"
-#include "toolkit/app/dpi.h"
 #include "toolkit/core/dpi_scale.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/dpi.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "components/shapehint/three_d_text.h"
 
 #include "components/shapehint/three_d_text_geometry.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 

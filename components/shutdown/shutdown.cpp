@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "toolkit/core/text.h"
+#include "toolkit/win/text.h"
 
 bool SystemShutdownCalls::QueryPlatformId(uint32_t& platform_id) {
   OSVERSIONINFOW info{};

@@ -2,11 +2,11 @@
 
 #include <cwchar>
 
-#include "toolkit/app/application.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/text.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/text.h"
 
 namespace {
 // The hint limit counts the bytes of the hint in the design's ANSI code page.

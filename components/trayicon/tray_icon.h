@@ -10,13 +10,13 @@
 #include <string>
 
 #include "components/trayicon/tray_dispatch.h"
-#include "toolkit/app/timer.h"
-#include "toolkit/app/utility_window.h"
 #include "toolkit/core/component.h"
-#include "toolkit/core/handle.h"
 #include "toolkit/forms/control.h"
 #include "toolkit/forms/image_list.h"
 #include "toolkit/forms/popup_menu.h"
+#include "toolkit/win/handle.h"
+#include "toolkit/win/timer.h"
+#include "toolkit/win/utility_window.h"
 
 class TTrayIcon : public TComponent {
  public:

@@ -3,8 +3,8 @@
 #include "forms/capture/newform.h"
 #include "forms/capture/screen_capture.h"
 #include "forms/intro/form1.h"
-#include "toolkit/app/application.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/forms/application.h"
+#include "toolkit/graphics/bitmap.h"
 
 namespace {
 

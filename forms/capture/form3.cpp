@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "toolkit/app/application.h"
+#include "toolkit/forms/application.h"
 
 TForm3* Form3 = nullptr;
 

@@ -3,8 +3,8 @@
 #include <windowsx.h>
 
 #include "forms/capture/screen_capture.h"
-#include "toolkit/core/handle.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/handle.h"
 
 TNewform* Newform = nullptr;
 

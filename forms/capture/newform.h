@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "toolkit/forms/form.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/bitmap.h"
 
 class TNewform : public TForm {
  public:

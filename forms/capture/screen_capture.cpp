@@ -11,6 +11,7 @@
 #include "toolkit/forms/screen.h"
 #include "toolkit/graphics/dib.h"
 #include "toolkit/graphics/halftone_map.h"
+#include "toolkit/win/window_list.h"
 
 namespace {
 
@@ -127,11 +128,6 @@ bool MenuShowing() {
   return found;
 }
 
-BOOL CALLBACK CollectVisible(HWND wnd, LPARAM windows) {
-  if (IsWindowVisible(wnd)) reinterpret_cast<std::vector<HWND>*>(windows)->push_back(wnd);
-  return TRUE;
-}
-
 }  // namespace
 
 void CaptureStill(HDC screen, const RECT& desktop, TBitmap& bitmap) {
@@ -172,7 +168,9 @@ void WaitForMenuToLeaveScreen() {
   // desktop window, which EnumWindows does not list, paints the background
   // (in its own thread under Wine 10).
   std::vector<HWND> windows{GetDesktopWindow()}, answered;
-  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
+  for (HWND wnd : DesktopWindows()) {
+    if (IsWindowVisible(wnd)) windows.push_back(wnd);
+  }
   for (int pass = 0; pass < 2; ++pass) {
     answered.clear();
     for (HWND wnd : windows) {

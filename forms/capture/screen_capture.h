@@ -5,7 +5,7 @@
 // the save step; the benchmark and the tests call these directly.
 #include <windows.h>
 
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/bitmap.h"
 
 // Every capture is written here, in the process's current directory.
 inline constexpr wchar_t kCaptureFile[] = L".\\新截图1.BMP";

@@ -7,9 +7,9 @@
 #include "forms/settings/form4.h"
 #include "forms/settings/form6.h"
 
-#include "toolkit/app/application.h"
 #include "forms/intro/fade.h"
 #include "toolkit/core/random.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/registry/registry.h"
 
 TForm1* Form1 = nullptr;

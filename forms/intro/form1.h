@@ -7,7 +7,6 @@
 #include "components/shapehint/shape_hint.h"
 #include "components/shutdown/shutdown.h"
 #include "components/trayicon/tray_icon.h"
-#include "toolkit/app/timer.h"
 #include "toolkit/dialogs/save_picture_dialog.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/image.h"
@@ -15,6 +14,7 @@
 #include "toolkit/forms/label.h"
 #include "toolkit/forms/panel.h"
 #include "toolkit/forms/popup_menu.h"
+#include "toolkit/win/timer.h"
 
 class TForm1 : public TForm {
  public:

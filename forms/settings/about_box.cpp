@@ -1,6 +1,6 @@
 #include "forms/settings/about_box.h"
 
-#include "toolkit/core/time_text.h"
+#include "toolkit/win/time_text.h"
 
 TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   LoadAboutBoxLayout(*this);

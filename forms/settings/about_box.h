@@ -2,12 +2,12 @@
 // The about box: the studio and its members on a red and blue ground, with a
 // clock in its title bar. A click on the bare ground closes it; whoever opens
 // it destroys it afterwards.
-#include "toolkit/app/timer.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/image.h"
 #include "toolkit/forms/label.h"
 #include "toolkit/forms/panel.h"
 #include "toolkit/forms/static_text.h"
+#include "toolkit/win/timer.h"
 
 class TAboutBox : public TForm {
  public:

@@ -1,7 +1,7 @@
 #include "forms/settings/form4.h"
 
 #include "forms/intro/form1.h"
-#include "toolkit/app/application.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/registry/registry.h"
 
 namespace {

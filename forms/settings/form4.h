@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/app/timer.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/group_box.h"
 #include "toolkit/forms/image.h"
 #include "toolkit/forms/panel.h"
 #include "toolkit/forms/radio_button.h"
 #include "toolkit/forms/radio_group.h"
+#include "toolkit/win/timer.h"
 
 class TForm4 : public TForm {
  public:

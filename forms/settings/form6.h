@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "components/shapehint/shape_hint.h"
-#include "toolkit/app/timer.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/image.h"
+#include "toolkit/win/timer.h"
 
 class TForm6 : public TForm {
  public:

@@ -13,13 +13,13 @@
 
 #include "forms/capture/screen_capture.h"
 #include "forms/intro/form1.h"
+#include "tests/support/bmp_reference.h"
 #include "tests/win/screen_pixels.h"
 #include "tests/win/win_test_support.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/file_stream.h"
 #include "toolkit/forms/screen.h"
-#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
+#include "toolkit/win/file_stream.h"
 
 namespace {
 

@@ -15,8 +15,9 @@
 #include "resources/resource_ids.h"
 #include "tests/win/win_test_support.h"
 #include "tests/win/window_readback.h"
-#include "toolkit/core/text.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/metafile.h"
+#include "toolkit/win/text.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 
 #include "tests/win/win_test_support.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/time_text.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/image.h"
 #include "toolkit/forms/label.h"
 #include "toolkit/forms/panel.h"
 #include "toolkit/forms/static_text.h"
+#include "toolkit/win/time_text.h"
 
 namespace {
 

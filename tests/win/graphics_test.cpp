@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "tests/support/bmp_reference.h"
 #include "tests/win/win_test_support.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/file_stream.h"
-#include "toolkit/graphics/graphic.h"
 #include "toolkit/forms/image.h"
-#include "tests/support/bmp_reference.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/jpeg_image.h"
+#include "toolkit/graphics/metafile.h"
+#include "toolkit/graphics/picture.h"
+#include "toolkit/win/file_stream.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include "forms/capture/screen_capture.h"
 #include "tests/win/screen_pixels.h"
 #include "tests/win/win_test_support.h"
-#include "toolkit/core/handle.h"
 #include "toolkit/forms/screen.h"
 #include "toolkit/graphics/halftone_map.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "forms/capture/newform.h"
 #include "tests/win/screen_pixels.h"
 #include "tests/win/win_test_support.h"
-#include "toolkit/app/timer.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/timer.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "tests/win/settings_fixture.h"
 #include "tests/win/window_readback.h"
-#include "toolkit/core/text.h"
+#include "toolkit/win/text.h"
 
 namespace {
 

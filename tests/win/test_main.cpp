@@ -1,8 +1,8 @@
 // One application object for the whole test program, as in kelvora.exe.
 #include <gtest/gtest.h>
 
-#include "toolkit/app/application.h"
 #include "toolkit/core/random.h"
+#include "toolkit/forms/application.h"
 
 int wmain(int argc, wchar_t** argv) {
   kelvora_random::Seed();

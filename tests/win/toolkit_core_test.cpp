@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "tests/win/win_test_support.h"
-#include "toolkit/app/application.h"
-#include "toolkit/app/timer.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/form.h"
+#include "toolkit/win/callback_exception.h"
+#include "toolkit/win/message_loop.h"
+#include "toolkit/win/timer.h"
+#include "toolkit/win/utility_window.h"
 
 namespace {
 
@@ -149,6 +152,54 @@ TEST(ErrorDisplay, ShowHandlerFailureIsShownAndTheFormStillShows) {
   // The last character sorts before the full stop: no stop is added.
   EXPECT_EQ(watcher.Seen()[0].text, L"Invalid data type for 'X'");
   delete form;
+}
+
+// The window layer knows no application: what its trampoline catches goes to
+// whichever handler is installed, and without one it stops there.
+TEST(WindowLayer, TrampolineHandsWhatItCatchesToTheInstalledHandler) {
+  std::vector<std::wstring> caught;
+  const CallbackExceptionHandler application = SetCallbackExceptionHandler([&](std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const Exception& ex) {
+      caught.push_back(ex.Message());
+    }
+  });
+  auto window = AllocateHWnd([](UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    if (msg != WM_APP) return 0;
+    handled = true;
+    throw Exception(L"From the handler");
+  });
+  EXPECT_EQ(SendMessageW(window->Handle(), WM_APP, 0, 0), 0);
+  EXPECT_EQ(caught, std::vector<std::wstring>{L"From the handler"});
+  SetCallbackExceptionHandler(nullptr);
+  EXPECT_EQ(SendMessageW(window->Handle(), WM_APP, 0, 0), 0) << "dropped, not unwound through the system";
+  EXPECT_EQ(caught.size(), 1u);
+  SetCallbackExceptionHandler(application);
+  DeallocateHWnd(window);
+}
+
+TEST(WindowLayer, DialogKeyHookTakesAKeyBeforeItsWindow) {
+  std::vector<UINT> reached;
+  auto window = AllocateHWnd([&](UINT msg, WPARAM, LPARAM, bool&) -> LRESULT {
+    if (msg == WM_KEYDOWN || msg == WM_APP) reached.push_back(msg);
+    return 0;
+  });
+  std::vector<WPARAM> hooked;
+  const DialogKeyHook application = SetDialogKeyHook([&](const MSG& msg) {
+    if (msg.hwnd != window->Handle() || msg.message != WM_KEYDOWN) return false;
+    hooked.push_back(msg.wParam);
+    return msg.wParam == VK_TAB;
+  });
+  PostMessageW(window->Handle(), WM_KEYDOWN, VK_TAB, 0);
+  PostMessageW(window->Handle(), WM_KEYDOWN, VK_F5, 0);
+  PostMessageW(window->Handle(), WM_APP, 0, 0);
+  while (DispatchNextMessage(false) != MessageStep::None) {
+  }
+  EXPECT_EQ(hooked, (std::vector<WPARAM>{VK_TAB, VK_F5}));
+  EXPECT_EQ(reached, (std::vector<UINT>{WM_KEYDOWN, WM_APP})) << "only the key the hook left reaches the window";
+  SetDialogKeyHook(application);
+  DeallocateHWnd(window);
 }
 
 TEST(Timer, ZeroIntervalNeverFiresAndDisabledTimersStayQuiet) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/app/application.h"
-#include "toolkit/app/timer.h"
+#include "toolkit/forms/application.h"
+#include "toolkit/win/timer.h"
 
 // Runs the application's loop until `ms` milliseconds have passed.
 inline void PumpFor(unsigned ms) {

@@ -30,13 +30,13 @@
 #include <vector>
 
 #include "forms/capture/screen_capture.h"
-#include "tests/win/screen_pixels.h"
-#include "toolkit/app/application.h"
-#include "toolkit/core/exceptions.h"
-#include "toolkit/core/file_stream.h"
 #include "tests/support/bmp_reference.h"
+#include "tests/win/screen_pixels.h"
+#include "toolkit/core/exceptions.h"
+#include "toolkit/forms/application.h"
+#include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/bmp_codec.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/win/file_stream.h"
 
 namespace {
 

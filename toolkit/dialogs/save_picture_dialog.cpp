@@ -8,9 +8,10 @@
 #include <exception>
 #include <vector>
 
-#include "toolkit/app/application.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/graphics/fit_rule.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/picture.h"
+#include "toolkit/win/callback_exception.h"
 
 namespace {
 // The registered picture formats, most recently registered first, and the

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "toolkit/app/application.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/popup_menu.h"
+#include "toolkit/win/handle.h"
 
 TShiftState KeysToShiftState(WPARAM keys) {
   TShiftState s = 0;

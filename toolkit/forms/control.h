@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/app/window_class.h"
 #include "toolkit/core/component.h"
 #include "toolkit/core/dpi_scale.h"
 #include "toolkit/graphics/color.h"
 #include "toolkit/graphics/font.h"
+#include "toolkit/win/window_class.h"
 
 class TWinControl;
 class TPopupMenu;

@@ -2,12 +2,12 @@
 
 #include <windowsx.h>
 
-#include "toolkit/app/application.h"
-#include "toolkit/app/dpi.h"
 #include "toolkit/core/exceptions.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/image_list.h"
 #include "toolkit/forms/popup_menu.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/dpi.h"
 
 namespace {
 // Posted to a form that asked to be freed once its handlers have returned.

@@ -1,6 +1,6 @@
 #include "toolkit/forms/group_box.h"
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 // Where the caption starts along the top edge.

@@ -1,8 +1,8 @@
 #include "toolkit/forms/hint_window.h"
 
-#include "toolkit/app/application.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/forms/application.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/handle.h"
 
 THintWindow::THintWindow() : TWinControl(nullptr) {
   visible_ = false;

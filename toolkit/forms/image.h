@@ -2,7 +2,7 @@
 // An image control: draws its picture at its own size, stretched, or fitted
 // (shrunk with its aspect kept, never enlarged), optionally centred.
 #include "toolkit/forms/control.h"
-#include "toolkit/graphics/graphic.h"
+#include "toolkit/graphics/picture.h"
 
 class TImage : public TControl {
  public:

@@ -7,7 +7,7 @@
 
 #include "toolkit/core/component.h"
 #include "toolkit/core/dpi_scale.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 class TImageList : public TComponent {
  public:

@@ -1,6 +1,6 @@
 #include "toolkit/forms/label.h"
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 TLabel::TLabel(TComponent* owner) : TControl(owner) {
   SetBounds(0, 0, 65, 13);

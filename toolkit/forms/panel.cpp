@@ -1,6 +1,6 @@
 #include "toolkit/forms/panel.h"
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 void Frame3D(HDC dc, RECT& r, TColor top_left, TColor bottom_right, int width) {
   unique_hbrush tl(CreateSolidBrush(ColorToRGB(top_left)));

@@ -6,9 +6,9 @@
 
 #include "toolkit/core/dpi_scale.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/handle.h"
 #include "toolkit/forms/image_list.h"
 #include "toolkit/graphics/dib.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 // The colour that marks a glyph's transparent pixels (0x00RRGGBB as a 32-bit

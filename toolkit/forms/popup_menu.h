@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/app/utility_window.h"
 #include "toolkit/core/component.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
+#include "toolkit/win/utility_window.h"
 
 class TImageList;
 

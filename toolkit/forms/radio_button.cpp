@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 // The system's radio glyph at 96 dots per inch, and the gap before the caption.

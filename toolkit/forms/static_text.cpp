@@ -1,7 +1,7 @@
 #include "toolkit/forms/static_text.h"
 
-#include "toolkit/core/handle.h"
 #include "toolkit/forms/label.h"
+#include "toolkit/win/handle.h"
 
 TStaticText::TStaticText(TComponent* owner) : TWinControl(owner) {
   // The background is painted with the text, in whichever colour applies.

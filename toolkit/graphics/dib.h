@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 struct DibInfo {
   BITMAPINFOHEADER header;

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "toolkit/core/handle.h"
 #include "toolkit/graphics/color.h"
+#include "toolkit/win/handle.h"
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/text.h"
+#include "toolkit/win/text.h"
 
 namespace {
 ERegistryException SetError(const std::wstring& name) {

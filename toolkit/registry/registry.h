@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 class TRegistry {
  public:

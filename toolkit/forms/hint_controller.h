@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/app/timer.h"
+#include "toolkit/win/timer.h"
 
 class TControl;
 class THintWindow;

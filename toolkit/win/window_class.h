@@ -2,7 +2,8 @@
 // The one window procedure of the toolkit: it finds the object behind a
 // window (handed over at WM_NCCREATE, kept in GWLP_USERDATA, forgotten at
 // WM_NCDESTROY) and calls its handler. No C++ exception leaves it: whatever a
-// handler throws goes to the application's error display.
+// handler throws goes to the callback exception handler (the application's
+// error display).
 #include <windows.h>
 
 class MessageTarget;

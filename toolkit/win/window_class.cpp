@@ -1,10 +1,10 @@
-#include "toolkit/app/window_class.h"
+#include "toolkit/win/window_class.h"
 
 #include <set>
 #include <string>
 
-#include "toolkit/app/application.h"
 #include "toolkit/core/exceptions.h"
+#include "toolkit/win/callback_exception.h"
 
 namespace {
 std::set<std::wstring>& RegisteredClasses() {

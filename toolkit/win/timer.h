@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "toolkit/app/utility_window.h"
 #include "toolkit/core/component.h"
+#include "toolkit/win/utility_window.h"
 
 class TTimer : public TComponent {
  public:

@@ -1,4 +1,4 @@
-#include "toolkit/app/utility_window.h"
+#include "toolkit/win/utility_window.h"
 
 namespace {
 constexpr wchar_t kUtilityClass[] = L"TPUtilWindow";

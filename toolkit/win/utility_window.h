@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "toolkit/app/window_class.h"
+#include "toolkit/win/window_class.h"
 
 class UtilityWindow : private MessageTarget {
  public:

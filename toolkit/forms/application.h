@@ -1,7 +1,8 @@
 #pragma once
 // The application object: its hidden top-level window (the one with the
-// taskbar button), the message loop shared by Run and every modal loop, the
-// error display, the application's message box and the main-window hooks.
+// taskbar button), the loop Run and every modal loop run, the error display
+// (which it installs as the toolkit's callback exception handler), the
+// application's message box and the main-window hooks.
 #include <windows.h>
 
 #include <exception>
@@ -10,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/app/hint_controller.h"
-#include "toolkit/app/window_class.h"
 #include "toolkit/core/component.h"
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/forms/hint_controller.h"
+#include "toolkit/win/handle.h"
+#include "toolkit/win/window_class.h"
 
 class TForm;
 
@@ -45,7 +46,7 @@ class TApplication : public TComponent, private MessageTarget {
   void Terminate();
   bool Terminated() const noexcept { return terminated_; }
   // Dispatches messages until `done` answers true or the application ends.
-  // The one loop of the program: Run and every modal loop use it.
+  // The loop of the program: Run and every modal loop use it.
   void RunLoop(const std::function<bool()>& done);
   // Dispatches whatever is waiting, then returns.
   void ProcessMessages();
@@ -78,10 +79,8 @@ class TApplication : public TComponent, private MessageTarget {
 
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
-  bool DispatchOne();
-  // Every message the program's loops take goes through here: a form's
-  // dialog keys first, then the window it was meant for.
-  void Dispatch(const MSG& msg);
+  // The dialog-key hook of the message loop: a key for one of the forms
+  // goes to that form's dialog keys first.
   bool IsDialogKey(const MSG& msg);
 
   std::wstring title_;
@@ -104,9 +103,6 @@ class ToolkitScope {
   ToolkitScope(const ToolkitScope&) = delete;
   ToolkitScope& operator=(const ToolkitScope&) = delete;
 };
-
-// What every Win32 callback does with an exception it catches.
-void HandleCallbackException(std::exception_ptr e) noexcept;
 
 // A modal message window titled with the application title, one OK button.
 void ShowMessage(const std::wstring& text);

@@ -1,4 +1,4 @@
-#include "toolkit/core/text.h"
+#include "toolkit/win/text.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "toolkit/app/window_list.h"
+#include "toolkit/win/window_list.h"
 
 #include <exception>
 

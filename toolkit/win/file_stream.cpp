@@ -1,11 +1,11 @@
-#include "toolkit/core/file_stream.h"
+#include "toolkit/win/file_stream.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
 #include "toolkit/core/exceptions.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 std::wstring FolderOf(const std::wstring& path) {

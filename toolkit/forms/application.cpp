@@ -1,10 +1,12 @@
-#include "toolkit/app/application.h"
+#include "toolkit/forms/application.h"
 
 #include <algorithm>
 
-#include "toolkit/app/window_list.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/screen.h"
+#include "toolkit/win/callback_exception.h"
+#include "toolkit/win/message_loop.h"
+#include "toolkit/win/window_list.h"
 
 TApplication* Application = nullptr;
 
@@ -30,12 +32,17 @@ TApplication::TApplication() : TComponent(nullptr) {
   params.y = GetSystemMetrics(SM_CYSCREEN) / 2;
   CreateTargetWindow(params);
   hints_ = std::make_unique<HintController>();
+  SetCallbackExceptionHandler([this](std::exception_ptr e) { HandleException(e); });
+  SetDialogKeyHook([this](const MSG& msg) { return IsDialogKey(msg); });
 }
 
 TApplication::~TApplication() {
   DestroyComponents();
   hints_.reset();
   if (HWND wnd = DetachWindow()) DestroyWindow(wnd);
+  // Last: the windows destroyed above may still fail in their handlers.
+  SetDialogKeyHook(nullptr);
+  SetCallbackExceptionHandler(nullptr);
 }
 
 void TApplication::Initialize() {}
@@ -57,24 +64,6 @@ void TApplication::Run() {
 
 void TApplication::Terminate() {
   PostQuitMessage(0);
-}
-
-bool TApplication::DispatchOne() {
-  MSG msg;
-  const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-  if (got == 0) {
-    terminated_ = true;
-    return false;
-  }
-  if (got == -1) return true;  // only with bad arguments; nothing to dispatch
-  Dispatch(msg);
-  return true;
-}
-
-void TApplication::Dispatch(const MSG& msg) {
-  if (IsDialogKey(msg)) return;
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
 }
 
 bool TApplication::IsDialogKey(const MSG& msg) {
@@ -100,18 +89,15 @@ bool TApplication::IsDialogKey(const MSG& msg) {
 
 void TApplication::RunLoop(const std::function<bool()>& done) {
   while (!terminated_ && !done()) {
-    if (!DispatchOne()) break;
+    if (DispatchNextMessage(true) == MessageStep::Quit) terminated_ = true;
   }
 }
 
 void TApplication::ProcessMessages() {
-  MSG msg;
-  while (!terminated_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      terminated_ = true;
-      break;
-    }
-    Dispatch(msg);
+  while (!terminated_) {
+    const MessageStep step = DispatchNextMessage(false);
+    if (step == MessageStep::None) break;
+    if (step == MessageStep::Quit) terminated_ = true;
   }
 }
 
@@ -195,10 +181,6 @@ ToolkitScope::ToolkitScope() {
 ToolkitScope::~ToolkitScope() {
   delete Application;
   Application = nullptr;
-}
-
-void HandleCallbackException(std::exception_ptr e) noexcept {
-  if (Application) Application->HandleException(e);
 }
 
 void ShowMessage(const std::wstring& text) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 // Reads the whole file; EFOpenError-like EReadError "Cannot open file %s"
 // when it cannot be opened.

@@ -1,4 +1,4 @@
-#include "toolkit/core/time_text.h"
+#include "toolkit/win/time_text.h"
 
 std::wstring TimeToStr(const SYSTEMTIME& time) {
   // No format and no flags: the user's locale picks its long time format.

@@ -1,7 +1,7 @@
-#include "toolkit/app/dpi.h"
+#include "toolkit/win/dpi.h"
 
 #include "toolkit/core/dpi_scale.h"
-#include "toolkit/core/handle.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "toolkit/app/timer.h"
+#include "toolkit/win/timer.h"
 
 #include <windows.h>
 

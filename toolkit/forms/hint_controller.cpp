@@ -1,4 +1,4 @@
-#include "toolkit/app/hint_controller.h"
+#include "toolkit/forms/hint_controller.h"
 
 #include <windows.h>
 
