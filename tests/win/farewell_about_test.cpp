@@ -16,6 +16,7 @@
 #include "tests/win/win_test_support.h"
 #include "tests/win/window_readback.h"
 #include "toolkit/graphics/bitmap.h"
+#include "toolkit/graphics/dib.h"
 #include "toolkit/graphics/metafile.h"
 #include "toolkit/win/text.h"
 
@@ -112,13 +113,7 @@ TEST_F(FarewellTest, TheFlagFillsTheWindowButItsLastRow) {
   HWND wnd = Form6->Handle();
   Form6->Show();
   PumpFor(200);
-  RECT where;
-  GetWindowRect(wnd, &where);
-  const SIZE outer = readback::OuterForClient(wnd, 321, 234);
-  EXPECT_EQ(where.right - where.left, outer.cx);
-  EXPECT_EQ(where.bottom - where.top, outer.cy);
-  EXPECT_EQ(where.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2);
-  EXPECT_EQ(where.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2);
+  readback::ExpectCentredWithClient(wnd, 321, 234);
 
   const readback::Pixels flag(wnd);
   const COLORREF red = RGB(191, 0, 0), yellow = RGB(255, 255, 128), face = GetSysColor(COLOR_BTNFACE);
@@ -267,25 +262,17 @@ std::vector<DWORD> SystemDrawnStudioPicture(int width, int height) {
   OLE_YSIZE_HIMETRIC himetric_height = 0;
   picture->get_Width(&himetric_width);
   picture->get_Height(&himetric_height);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, dib);
-  // Whole pixels taken, not the default's black-on-white blend of them.
-  SetStretchBltMode(dc, COLORONCOLOR);
-  picture->Render(dc, 0, 0, width, height, 0, himetric_height, himetric_width, -himetric_height, nullptr);
-  GdiFlush();
-  const auto* p = static_cast<const DWORD*>(bits);
-  std::vector<DWORD> pixels(p, p + static_cast<size_t>(width) * height);
-  SelectObject(dc, old);
-  DeleteObject(dib);
-  DeleteDC(dc);
+  Dib32 drawn = CreateDib32(width, height);
+  unique_hdc dc(CreateCompatibleDC(nullptr));
+  std::vector<DWORD> pixels;
+  if (drawn.bitmap && dc) {
+    select_object picked(dc.get(), drawn.bitmap.get());
+    // Whole pixels taken, not the default's black-on-white blend of them.
+    SetStretchBltMode(dc.get(), COLORONCOLOR);
+    picture->Render(dc.get(), 0, 0, width, height, 0, himetric_height, himetric_width, -himetric_height, nullptr);
+    GdiFlush();
+    pixels.assign(drawn.pixels, drawn.pixels + static_cast<size_t>(width) * height);
+  }
   picture->Release();
   return pixels;
 }
@@ -336,13 +323,7 @@ TEST_F(AboutBoxTest, TheBoxAndItsWindowsLieWhereTheyMust) {
   EXPECT_TRUE(box->Timer1->Enabled());
 
   box->Show();
-  RECT where;
-  GetWindowRect(wnd, &where);
-  const SIZE outer = readback::OuterForClient(wnd, 350, 160);
-  EXPECT_EQ(where.right - where.left, outer.cx);
-  EXPECT_EQ(where.bottom - where.top, outer.cy);
-  EXPECT_EQ(where.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2);
-  EXPECT_EQ(where.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2);
+  readback::ExpectCentredWithClient(wnd, 350, 160);
 }
 
 // The fonts the texts draw with, read from the GDI objects themselves.

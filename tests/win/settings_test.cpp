@@ -49,13 +49,7 @@ TEST_F(SettingsTest, TheWindowIsACentredToolWindowOfTheGivenClientSize) {
   EXPECT_NE(SendMessageW(w, WM_GETICON, ICON_BIG, 0), 0);
 
   form->Show();
-  RECT window;
-  GetWindowRect(w, &window);
-  const SIZE outer = readback::OuterForClient(w, 355, 287);
-  EXPECT_EQ(window.right - window.left, outer.cx);
-  EXPECT_EQ(window.bottom - window.top, outer.cy);
-  EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2);
-  EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2);
+  readback::ExpectCentredWithClient(w, 355, 287);
 }
 
 // The child windows, found by their captions alone, and where each lies in

@@ -4,10 +4,13 @@
 // client coordinates, the fonts their controls draw with, and the pixels
 // their window surfaces hold. Layout tests compare these against the
 // numbers the window must have, never against the toolkit's own fields.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "tests/win/screen_pixels.h"
 
 namespace readback {
 
@@ -53,6 +56,18 @@ inline SIZE OuterForClient(HWND w, int client_width, int client_height) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
+// The window is as large as its frame makes a client area of that size,
+// and stands centred on the primary screen.
+inline void ExpectCentredWithClient(HWND w, int client_width, int client_height) {
+  RECT where{};
+  GetWindowRect(w, &where);
+  const SIZE outer = OuterForClient(w, client_width, client_height);
+  EXPECT_EQ(where.right - where.left, outer.cx) << "outer width";
+  EXPECT_EQ(where.bottom - where.top, outer.cy) << "outer height";
+  EXPECT_EQ(where.left, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2) << "centred across";
+  EXPECT_EQ(where.top, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2) << "centred down";
+}
+
 // The logical font a GDI font object was made from: face, height, weight,
 // character set, as "宋体/-13/700/0".
 inline std::wstring FontOf(HFONT font) {
@@ -72,31 +87,13 @@ class Pixels {
     GetClientRect(w, &r);
     width_ = r.right;
     height_ = r.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC window = GetDC(w);
-    HDC memory = CreateCompatibleDC(window);
-    HBITMAP dib = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width_, height_, window, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const DWORD*>(bits);
-    pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(w, window);
+    pixels_ = ReadWindowPixels(w, width_, height_);
   }
 
   // As a COLORREF, so that it compares with RGB() and GetSysColor().
   COLORREF At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    const DWORD p = pixels_[static_cast<size_t>(y) * width_ + x];
+    const Rgb p = pixels_[static_cast<size_t>(y) * width_ + x];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
 
@@ -125,7 +122,7 @@ class Pixels {
 
  private:
   int width_ = 0, height_ = 0;
-  std::vector<DWORD> pixels_;
+  std::vector<Rgb> pixels_;
 };
 
 inline std::string Describe(const RECT& r) {
