@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/graphics/dib.h"
+
 namespace {
 
 int width = 0, height = 0;
@@ -35,14 +37,9 @@ LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(wnd, &ps);
-      BITMAPINFO info{};
-      info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-      info.bmiHeader.biWidth = width;
-      info.bmiHeader.biHeight = -height;
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
-      SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+      const DibInfo info = DibHeader(width, -height, 32);
+      SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(),
+                        reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
       EndPaint(wnd, &ps);
       return 0;
     }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "tests/win/win_test_support.h"
+#include "toolkit/graphics/dib.h"
+#include "toolkit/win/handle.h"
 
 // 0x00RRGGBB, as a 32-bit DIB stores a pixel.
 using Rgb = uint32_t;
@@ -79,25 +81,16 @@ class PatternWindow {
 // What a window's client area shows, top row first, `width` × `height`
 // pixels as 0x00RRGGBB.
 inline std::vector<Rgb> ReadWindowPixels(HWND wnd, int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(memory, dib);
-  HDC source = GetDC(wnd);
-  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  ReleaseDC(wnd, source);
-  GdiFlush();
-  std::vector<Rgb> out(static_cast<const Rgb*>(bits), static_cast<const Rgb*>(bits) + static_cast<size_t>(width) * height);
+  Dib32 copy = CreateDib32(width, height);
+  unique_hdc memory(CreateCompatibleDC(nullptr));
+  if (!copy.bitmap || !memory) return {};
+  {
+    select_object picked(memory.get(), copy.bitmap.get());
+    window_dc source(wnd);
+    BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+  std::vector<Rgb> out(copy.pixels, copy.pixels + static_cast<size_t>(width) * height);
   for (Rgb& p : out) p &= 0xFFFFFF;
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(dib);
   return out;
 }
