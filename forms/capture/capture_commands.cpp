@@ -8,7 +8,7 @@
 
 namespace {
 
-const wchar_t kDriveDFile[] = L"D:\\新截图1.BMP";
+const std::wstring kDriveDFile = std::wstring(L"D:\\") + kCaptureName;
 const wchar_t kSaveQuestion[] = L"=Orvak=询问：\r\r图片是否保存？";
 const wchar_t kSaveCaption[] = L"Kelvora2.0";
 const wchar_t kDesktopQuestion[] =

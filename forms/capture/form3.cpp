@@ -1,4 +1,5 @@
 #include "forms/capture/form3.h"
+#include "forms/capture/screen_capture.h"
 
 #include <windows.h>
 
@@ -9,7 +10,7 @@ TForm3* Form3 = nullptr;
 namespace {
 // Any file system object of that name counts as the capture.
 bool CaptureFileExists() {
-  return GetFileAttributesW(kViewerCaptureFile) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(kCaptureName) != INVALID_FILE_ATTRIBUTES;
 }
 }  // namespace
 
@@ -23,7 +24,7 @@ void TForm3::FormShow(TComponent*) {
     HasCapture = true;
     // A file that is no valid picture raises here; the viewer keeps the
     // picture it had and opens all the same.
-    Image1->Picture().LoadFromFile(kViewerCaptureFile);
+    Image1->Picture().LoadFromFile(kCaptureName);
     Image1->PictureChanged();
   } else {
     ShowMessage(kNoCaptureMessage);

@@ -31,8 +31,6 @@ class TForm3 : public TForm {
 // Builds the viewer's controls and stored properties, in layout order.
 void LoadForm3Layout(TForm3& form);
 
-// The capture file the viewer shows, in the process's current directory.
-inline constexpr wchar_t kViewerCaptureFile[] = L"新截图1.BMP";
 // What the viewer says when there is no capture file.
 inline constexpr wchar_t kNoCaptureMessage[] = L"魔法提示:\r\r您还没有截图呢?呵..呵...真粗心啊?!\r";
 

@@ -5,10 +5,15 @@
 // the save step; the benchmark and the tests call these directly.
 #include <windows.h>
 
+#include <string>
+
 #include "toolkit/graphics/bitmap.h"
 
-// Every capture is written here, in the process's current directory.
-inline constexpr wchar_t kCaptureFile[] = L".\\新截图1.BMP";
+// The capture file, in the process's current directory. The captures write
+// it as ".\新截图1.BMP" (a failed write names that path); the viewer opens it
+// by its bare name.
+inline constexpr wchar_t kCaptureName[] = L"新截图1.BMP";
+inline const std::wstring kCaptureFile = std::wstring(L".\\") + kCaptureName;
 
 // Region capture: copies `area` (virtual-screen pixels, corners as dragged,
 // in any order) from the screen DC into `bitmap`, a fresh bitmap; pixels on

@@ -15,6 +15,7 @@
 
 #include "components/shutdown/shutdown.h"
 #include "forms/capture/form3.h"
+#include "forms/capture/screen_capture.h"
 #include "forms/intro/form1.h"
 #include "forms/settings/form4.h"
 #include "forms/settings/form6.h"
@@ -97,12 +98,12 @@ class TrayCommandsTest : public testing::Test {
     fields.bits = 24;
     fields.pixels.assign(16, 0x80);
     const kelvora_test::Bytes bytes = kelvora_test::InfoFile(fields);
-    std::ofstream(kViewerCaptureFile, std::ios::binary)
+    std::ofstream(kCaptureName, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   void TearDown() override {
     delete form;
-    fs::remove(kViewerCaptureFile);
+    fs::remove(kCaptureName);
   }
   TForm1* form = nullptr;
 };

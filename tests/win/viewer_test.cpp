@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "forms/capture/form3.h"
+#include "forms/capture/screen_capture.h"
 #include "resources/resource_ids.h"
 #include "tests/host/bmp_test_files.h"
 #include "tests/win/win_test_support.h"
@@ -492,7 +493,7 @@ class ViewerTest : public ScratchTest {
     form->ShowModal();
     EXPECT_TRUE(done) << "the viewer never became visible";
   }
-  fs::path CaptureFile() const { return dir_ / kViewerCaptureFile; }
+  fs::path CaptureFile() const { return dir_ / kCaptureName; }
   TForm3* form = nullptr;
 };
 
