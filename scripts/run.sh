@@ -19,7 +19,7 @@ cd "$here"
 
 need_setup() {
   local tool
-  for tool in cmake ninja i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine Xvfb iconv; do
+  for tool in cmake ninja i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine Xvfb; do
     command -v "$tool" >/dev/null || return 0
   done
   [ -f .deps/jpeg-i686-w64-mingw32/lib/libjpeg.a ] || return 0
@@ -60,38 +60,20 @@ if [ -z "${DISPLAY:-}" ]; then
        "(watch it with: x11vnc -display $DISPLAY, or grab it with: xwd -display $DISPLAY -root)."
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# The prefix is a copy of the one the end-to-end tests run the program in
+# (tests/e2e/harness.py: Wine's virtual desktop with its taskbar, the faces
+# the layouts name, Wine's caption-button font), made anew when that set-up
+# changes; a prefix of the old set-up is kept beside it.
+template=$(/usr/bin/python3 tests/e2e/harness.py prefix-template "$arch" "$desktop_size")
+if [ "$(cat "$WINEPREFIX/kelvora-template" 2>/dev/null)" != "$(basename "$template")" ]; then
+  if [ -e "$WINEPREFIX" ]; then
+    mv "$WINEPREFIX" "$WINEPREFIX.old-$(date +%Y%m%d%H%M%S)"
+  fi
   echo "run: making the Wine prefix $WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  DISPLAY= "$loader" wineboot --init >/dev/null 2>&1
-  # "EnableShell" gives the virtual desktop its taskbar and notification area.
-  reg=$(mktemp --suffix=.reg)
-  printf '%s\r\n' \
-    'Windows Registry Editor Version 5.00' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\kelvora]' \
-    '"EnableShell"=dword:00000001' '' |
-    iconv -f UTF-8 -t UTF-16 >"$reg"
-  DISPLAY= "$loader" regedit /S "$reg"
-  rm -f "$reg"
-  wineserver -w
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  cp -a "$template" "$WINEPREFIX"
+  basename "$template" >"$WINEPREFIX/kelvora-template"
 fi
-
-# The faces the layouts name, as the tests have them (Chinese captions draw
-# as boxes without them); applied again whenever they change.
-if ! cmp -s scripts/wine-fonts.reg "$WINEPREFIX/kelvora-fonts.reg"; then
-  reg=$(mktemp --suffix=.reg)
-  sed 's/$/\r/' scripts/wine-fonts.reg | iconv -f UTF-8 -t UTF-16 >"$reg"
-  DISPLAY= "$loader" regedit /S "$reg"
-  rm -f "$reg"
-  wineserver -w
-  cp scripts/wine-fonts.reg "$WINEPREFIX/kelvora-fonts.reg"
-fi
-
-# Debian's Wine looks for its own fonts beside its data folder, where Debian
-# does not put them: without Marlett the caption buttons show "0 1 r". Only
-# Marlett: Wine's own Tahoma would take the Chinese glyphs from the captions.
-mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
 echo "run: starting $exe (prefix $WINEPREFIX)"
 cd "$start_dir"

@@ -751,3 +751,15 @@ class KelvoraTestCase(unittest.TestCase):
         app = self.session.launch(cwd=cwd)
         self.addCleanup(app.end)
         return app
+
+
+if __name__ == "__main__":
+    # scripts/run.sh makes its prefix from the tests' own template, so that
+    # the program runs in the same set-up as it is tested in:
+    #   harness.py prefix-template win32|win64 WIDTHxHEIGHT   prints its folder
+    if len(sys.argv) == 4 and sys.argv[1] == "prefix-template" and sys.argv[2] in ("win32", "win64"):
+        width, height = (int(v) for v in sys.argv[3].split("x"))
+        print(prefix_template("x64" if sys.argv[2] == "win64" else "x86", (width, height)))
+        sys.exit(0)
+    print("usage: harness.py prefix-template win32|win64 WIDTHxHEIGHT", file=sys.stderr)
+    sys.exit(2)
