@@ -242,9 +242,23 @@ class CaptureTest(harness.KelvoraTestCase):
 
     # ---- region capture ------------------------------------------------------
 
+    def settle_tray_icon(self):
+        """Wine 10 paints the tray icon's edges differently once its menu has
+        been open: the menu is opened and closed once, so that a screen taken
+        before a command is the one the taskbar repaints after it."""
+        width, height = self.session.size
+        icon = harness.wait_until(lambda: self.session.tray_icons(TRAY_TIP), timeout=10,
+                                  what="the tray icon")[-1]
+        self.session.click_tray_icon(icon, button=3)
+        harness.wait_until(lambda: any(m["items"] for m in self.session.menus()), timeout=5, what="the tray menu")
+        self.session.click(width // 2, height // 3)
+        harness.wait_until(lambda: not any(m["items"] for m in self.session.menus()), timeout=5,
+                           what="the tray menu to close")
+
     def test_region_capture_writes_the_dragged_pixels_and_saves_a_copy(self):
         palette = self.show_pattern("pixels")
         app = self.start()
+        self.settle_tray_icon()
         before = self.session.screen("capture-before-menu")
         menu = self.choose("抓区域图")
         selector = app.wait_window("TNewform", visible=True)
@@ -356,16 +370,7 @@ class CaptureTest(harness.KelvoraTestCase):
         from PIL import Image
         app = self.start()
         width, height = self.session.size
-        # Wine 10 paints a tray icon's edges differently the first time: the
-        # menu is opened and closed once, so that the screen before each
-        # round is the one the taskbar repaints.
-        icon = harness.wait_until(lambda: self.session.tray_icons(TRAY_TIP), timeout=10,
-                                  what="the tray icon")[-1]
-        self.session.click_tray_icon(icon, button=3)
-        harness.wait_until(lambda: any(m["items"] for m in self.session.menus()), timeout=5, what="the tray menu")
-        self.session.click(width // 2, height // 3)
-        harness.wait_until(lambda: not any(m["items"] for m in self.session.menus()), timeout=5,
-                           what="the tray menu to close")
+        self.settle_tray_icon()
         stale_screens, clean = [], 0
         for round_ in range(30):
             if clean == 10:
