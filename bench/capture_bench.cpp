@@ -152,9 +152,9 @@ int Run(int argc, wchar_t** argv) {
     const int runs = _wtoi(argv[2]);
     for (int i = 0; i < runs; ++i) {
       const double t0 = Now();
-      TBitmap still;
+      StillPicture still(Screen().DesktopRect());
       window_dc screen(nullptr);
-      CaptureStill(screen.get(), Screen().DesktopRect(), still);
+      still.Capture(screen.get());
       times.push_back(Now() - t0);
     }
     std::printf("still_runs %zu\nstill_ms %.3f %.3f %.3f\n", times.size(), *std::min_element(times.begin(), times.end()),

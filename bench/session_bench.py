@@ -79,6 +79,9 @@ def main():
             app.wait_window("TForm1", visible=True)
             harness.wait_until(lambda: not app.window("TForm1")["visible"], timeout=30, interval=0.5,
                                what="the banner to fade out")
+            # Without Wine's desktop the banner's pixels leave the X screen a
+            # moment after the window has gone.
+            time.sleep(2)
             overlay(session, app, args.xoverlay, args.rounds)
         return 0
 
@@ -128,18 +131,20 @@ def overlay(session, app, xoverlay, rounds):
     helper = subprocess.Popen([str(xoverlay)], env=session.env, stdin=subprocess.PIPE,
                               stdout=subprocess.PIPE, text=True)
     mapped, painted, missed = [], [], 0
+    # The mouse rests where it raises no hint: without Wine's desktop, the
+    # top-left corner is Wine's own tray window, whose icon would show its
+    # hint there and take the click meant for the icon.
+    rest = (session.size[0] - 1, session.size[1] - 1) if session.heads else (0, 0)
     try:
         for _ in range(rounds):
-            session.move(0, 0)
+            session.move(*rest)
             time.sleep(0.3)
             helper.stdin.write("ref\n")
             helper.stdin.flush()
             harness.readline(helper.stdout, 10, "the reference rows")
             icon = harness.wait_until(lambda: session.tray_icons(TRAY_TIP), timeout=10,
                                       what="the tray icon")[-1]
-            session.click_tray_icon(icon, button=3)
-            menu = harness.wait_until(lambda: next((m for m in session.menus() if m["items"]), None),
-                                      timeout=5, what="the tray menu")
+            menu = open_tray_menu(session, icon)
             item = next(i for i in menu["items"] if i["text"].replace("&", "") == "抓区域图")
             rect = item["rect"]
             helper.stdin.write(f"click {(rect['left'] + rect['right']) // 2 + session.primary_at[0]} "
@@ -166,6 +171,21 @@ def overlay(session, app, xoverlay, rounds):
             say(f"{name}_ms", f"{min(values):.1f} {statistics.median(values):.1f} {max(values):.1f}")
     say("overlay_rounds", len(painted))
     say("overlay_missed", missed)
+
+
+def open_tray_menu(session, icon):
+    """Right-clicks the tray icon until its menu shows. Without Wine's
+    desktop (and with no window manager) the first click on Wine's own tray
+    window can go to activating that window, and no menu opens."""
+    for attempt in range(3):
+        session.click_tray_icon(icon, button=3)
+        menu = harness.eventually(lambda: next((m for m in session.menus() if m["items"]), None),
+                                  timeout=3 if session.heads and attempt < 2 else 5, interval=0.1)
+        if menu or not session.heads:
+            break
+    if not menu:
+        raise TimeoutError("the tray menu did not open")
+    return menu
 
 
 def choose(session, text):

@@ -35,18 +35,31 @@ void TNewform::GetSelRect(RECT& rect) const {
   CopyRect(&rect, &SelRect);
 }
 
+void TNewform::PrepareStill() {
+  if (showing_) return;
+  const RECT desktop = Screen().DesktopRect();
+  if (!still_ || !EqualRect(&still_->Desktop(), &desktop)) still_ = std::make_unique<StillPicture>(desktop);
+}
+
+void TNewform::DropStill() {
+  if (!showing_) still_.reset();
+}
+
 void TNewform::DoShow() {
   // Measured at every showing: monitors come and go and resolutions change
   // while the program runs, and a size fixed at start-up would cover a
-  // screen that no longer exists.
+  // screen that no longer exists. A picture prepared for another size is
+  // made anew.
   CoverDesktop();
-  still_ = std::make_unique<TBitmap>();
+  PrepareStill();
+  showing_ = true;
   window_dc screen(nullptr);
-  CaptureStill(screen.get(), desktop_, *still_);
+  still_->Capture(screen.get());
   TForm::DoShow();
 }
 
 void TNewform::DoHide() {
+  showing_ = false;
   still_.reset();
   TForm::DoHide();
 }
@@ -109,10 +122,10 @@ LRESULT TNewform::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       CoverDesktop();
       break;
     case WM_PAINT:
-      if (still_) {
+      if (still_ && showing_) {
         paint_dc paint(Handle());
         const RECT& r = paint.area();
-        BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, still_->Canvas().Handle(), r.left,
+        BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, still_->Bitmap().Canvas().Handle(), r.left,
                r.top, SRCCOPY);
         // Paint comes after every other message: a user who presses and
         // drags at once is already dragging when the first paint wipes the

@@ -5,8 +5,8 @@
 // the drag.
 #include <memory>
 
+#include "forms/capture/screen_capture.h"
 #include "toolkit/forms/form.h"
-#include "toolkit/graphics/bitmap.h"
 
 class TNewform : public TForm {
  public:
@@ -16,6 +16,13 @@ class TNewform : public TForm {
   // The press point (Left, Top) and the latest move point (Right, Bottom),
   // in screen pixels, exactly as dragged: never put in order.
   void GetSelRect(RECT& rect) const;
+
+  // Makes the next showing's still picture now, while the user is still
+  // choosing from the tray menu, so that its memory is in when the selector
+  // shows; DropStill gives it up when another command was chosen. Neither
+  // touches the picture of a selector that is showing.
+  void PrepareStill();
+  void DropStill();
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -34,8 +41,10 @@ class TNewform : public TForm {
   // The virtual screen the window covers; client point 0, 0 is its top-left.
   RECT desktop_{0, 0, 0, 0};
   // The screen as it was just before the window appeared: an unpainted
-  // window does not keep the pixels beneath it on every desktop.
-  std::unique_ptr<TBitmap> still_;
+  // window does not keep the pixels beneath it on every desktop. Made by
+  // PrepareStill or at the showing, given up when the window hides.
+  std::unique_ptr<StillPicture> still_;
+  bool showing_ = false;
 };
 
 void LoadNewformLayout(TNewform& form);

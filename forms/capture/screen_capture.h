@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include "toolkit/graphics/bitmap.h"
 
@@ -30,10 +31,32 @@ void CaptureScreenRect(HDC screen, const RECT& area, TBitmap& bitmap);
 void CaptureDesktop(HDC screen, TBitmap& bitmap);
 
 // The region selector's still picture: the virtual screen's `desktop`
-// rectangle in the screen's own format, every monitor as it is and black
-// where there is none, copied in bands once the menu that chose the command
-// has left the screen (WaitForMenuToLeaveScreen).
-void CaptureStill(HDC screen, const RECT& desktop, TBitmap& bitmap);
+// rectangle in 32 bits. The picture is new memory, which the system brings
+// in a page at a time at the first write: for a full screen that costs more
+// than the copy itself (23 ms for 8 MB on a machine here, against 6 ms for
+// the copy). A worker brings it in from the moment the picture is made, so
+// that a picture made while the user still chooses from the tray menu is
+// ready by the time the selector shows.
+class StillPicture {
+ public:
+  explicit StillPicture(const RECT& desktop);
+  ~StillPicture();
+  StillPicture(const StillPicture&) = delete;
+  StillPicture& operator=(const StillPicture&) = delete;
+
+  const RECT& Desktop() const noexcept { return desktop_; }
+  TBitmap& Bitmap() noexcept { return bitmap_; }
+  // Copies the screen into the picture, every monitor as it is and black
+  // where there is none, in bands, once the menu that chose the command has
+  // left the screen (WaitForMenuToLeaveScreen) and the memory is in.
+  void Capture(HDC screen);
+
+ private:
+  RECT desktop_;
+  TBitmap bitmap_;
+  // Declared after the picture: it ends before the memory it writes to.
+  std::jthread bring_in_;
+};
 
 // Waits, for at most about a quarter of a second, until the popup menu that
 // chose a command has left the screen: no menu window of this thread is

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "forms/capture/form3.h"
+#include "forms/capture/newform.h"
 #include "forms/settings/about_box.h"
 #include "forms/settings/form4.h"
 #include "forms/settings/form6.h"
@@ -90,6 +91,14 @@ void TForm1::TrayIcon1Restore(TComponent*) {
 
 void TForm1::PopupMenu1Popup(TComponent*) {
   N6->SetEnabled(!TrayIcon1->GetAnimate());
+  // While the user chooses, the region selector's still picture gets its
+  // memory: bringing in a whole screen's worth of it would otherwise delay
+  // the selector after the click.
+  if (Newform) Newform->PrepareStill();
+}
+
+void TForm1::PopupMenu1Close(TMenuItem* chosen) {
+  if (chosen != N1 && Newform) Newform->DropStill();
 }
 
 void TForm1::N10Click(TComponent*) {

@@ -57,6 +57,7 @@ class TForm1 : public TForm {
   void Label3MouseLeave(TComponent* sender);
   void TrayIcon1Restore(TComponent* sender);
   void PopupMenu1Popup(TComponent* sender);
+  void PopupMenu1Close(TMenuItem* chosen);
   // The capture commands (their bodies live with the capture routines).
   void N1Click(TComponent* sender);
   void N2Click(TComponent* sender);

@@ -153,6 +153,7 @@ void LoadForm1Layout(TForm1& f) {
   f.PopupMenu1->SetName(L"PopupMenu1");
   f.PopupMenu1->SetImages(f.ImageList1);
   f.PopupMenu1->OnPopup = [&f](TComponent* s) { f.PopupMenu1Popup(s); };
+  f.PopupMenu1->OnClose = [&f](TMenuItem* chosen) { f.PopupMenu1Close(chosen); };
   f.N1 = Item(f, L"N1", L"抓区域图", 2);
   f.N1->OnClick = [&f](TComponent* s) { f.N1Click(s); };
   f.N2 = Item(f, L"N2", L"抓桌面图", 3);

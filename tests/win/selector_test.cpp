@@ -130,6 +130,43 @@ TEST_F(SelectorTest, ShowsTheScreenAsItWasBeneathIt) {
   EXPECT_EQ(wrong, 0) << "the still picture shows the pattern window beneath the selector";
 }
 
+// The tray menu prepares the still picture while the user chooses: what it
+// shows is still the screen at the showing, and a menu opened while the
+// selector is up (the tray stays usable) leaves the shown picture alone.
+TEST_F(SelectorTest, APreparedStillPictureIsTakenAtTheShowingAndKeptWhileShown) {
+  form->PrepareStill();
+  const RECT where{50, 60, 50 + 40, 60 + 30};
+  const auto colour = [](int x, int y) { return MakeRgb(0x20 + x * 5, 0xF0 - y * 6, x * y); };
+  PatternWindow pattern(where, colour);
+  const auto wrong_in = [&](const std::vector<Rgb>& shown) {
+    int wrong = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x)
+        wrong += shown.at(static_cast<size_t>(where.top + y) * width + where.left + x) != colour(x, y);
+    return wrong;
+  };
+  std::vector<Rgb> shown, repainted;
+  RunModal({[&](HWND w) {
+              UpdateWindow(w);
+              shown = Pixels();
+              form->PrepareStill();
+              form->DropStill();
+              {
+                // Something else over the picture, for the repaint to undo.
+                window_dc dc(w);
+                FillRect(dc.get(), &where, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+              }
+              RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+              repainted = Pixels();
+            },
+            [](HWND w) { Release(w, 0, 0); }});
+  ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
+  EXPECT_EQ(wrong_in(shown), 0) << "the pattern that came up after the picture was prepared";
+  ASSERT_EQ(repainted.size(), shown.size());
+  EXPECT_EQ(wrong_in(repainted), 0) << "repainted after a menu's prepare and drop";
+  EXPECT_EQ(repainted, shown);
+}
+
 TEST_F(SelectorTest, DragKeepsExactlyOneBandAndRecordsTheRectangleAsDragged) {
   const RECT before = Sel();
   std::vector<Rgb> still;

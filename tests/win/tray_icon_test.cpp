@@ -6,6 +6,7 @@
 #include "components/trayicon/tray_icon.h"
 #include "resources/resource_ids.h"
 #include "tests/win/win_test_support.h"
+#include "toolkit/win/timer.h"
 
 namespace {
 
@@ -124,6 +125,45 @@ TEST(TrayIcon, CallbackMessagesBecomeEventsAndActions) {
   send(WM_RBUTTONDOWN);
   send(WM_RBUTTONUP);
   EXPECT_EQ(log, (std::vector<std::string>{"down right", "up right", "popup"}));
+}
+
+// The menu's close event comes once the menu has left and before the chosen
+// item's click, naming that item; a dismissed menu names none.
+TEST(TrayIcon, TheMenusCloseEventNamesTheChosenItemBeforeItsClick) {
+  TPopupMenu menu(nullptr);
+  auto* one = new TMenuItem(&menu);
+  auto* two = new TMenuItem(&menu);
+  one->SetCaption(L"one");
+  two->SetCaption(L"two");
+  menu.Items()->Add(one);
+  menu.Items()->Add(two);
+  std::vector<std::string> log;
+  one->OnClick = [&](TComponent*) { log.push_back("click one"); };
+  two->OnClick = [&](TComponent*) { log.push_back("click two"); };
+  menu.OnClose = [&](TMenuItem* chosen) {
+    log.push_back(chosen == two ? "close two" : chosen ? "close other" : "close none");
+  };
+  // Keys as a user presses them in the open menu: down twice, then Enter;
+  // or Escape.
+  std::vector<WPARAM> keys;
+  TTimer presser(nullptr);
+  presser.SetInterval(50);
+  presser.OnTimer = [&](TComponent*) {
+    HWND shown = nullptr;
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w && !shown;
+         w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+      if (IsWindowVisible(w)) shown = w;
+    if (!shown || keys.empty()) return;
+    for (WPARAM key : keys) PostMessageW(shown, WM_KEYDOWN, key, 0);
+    keys.clear();
+  };
+  keys = {VK_DOWN, VK_DOWN, VK_RETURN};
+  menu.Popup(10, 10);
+  EXPECT_EQ(log, (std::vector<std::string>{"close two", "click two"}));
+  log.clear();
+  keys = {VK_ESCAPE};
+  menu.Popup(10, 10);
+  EXPECT_EQ(log, (std::vector<std::string>{"close none"}));
 }
 
 // Every mouse message of the shell sent to the real icon window, with the

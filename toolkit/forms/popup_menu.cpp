@@ -140,5 +140,7 @@ void TPopupMenu::Popup(int x, int y) {
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                                        x, y, 0, window_->Handle(), nullptr));
   menu.reset();
-  if (chosen >= 1 && chosen <= commands.size()) commands[chosen - 1]->Click();
+  TMenuItem* item = chosen >= 1 && chosen <= commands.size() ? commands[chosen - 1] : nullptr;
+  if (OnClose) OnClose(item);
+  if (item) item->Click();
 }

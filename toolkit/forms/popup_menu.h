@@ -4,6 +4,7 @@
 // OnPopup runs before the menu shows, so handlers can set the items' states.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,9 +70,12 @@ class TPopupMenu : public TComponent {
   void ChangeScale(int dpi) { dpi_ = dpi; }
 
   // Runs OnPopup, then tracks the menu left-aligned at the screen point
-  // with the right button, and runs the chosen item's click.
+  // with the right button, then OnClose, and runs the chosen item's click.
   virtual void Popup(int x, int y);
   TNotifyEvent OnPopup;
+  // Runs once the menu has left, before the chosen item's click: `chosen`
+  // is that item, or null when the menu was dismissed.
+  std::function<void(TMenuItem* chosen)> OnClose;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
