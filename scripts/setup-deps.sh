@@ -17,7 +17,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xdotool x11-utils x11-apps imagemagick maim
   fonts-wqy-zenhei fonts-arphic-uming fonts-arphic-ukai fonts-wine fonts-liberation2
-  libgtest-dev googletest libjpeg62-turbo-dev libx11-dev libxext-dev libxtst-dev zlib1g-dev
+  libgtest-dev googletest libjpeg62-turbo-dev libx11-dev libxext-dev libxrandr-dev libxtst-dev zlib1g-dev
   python3-pil dpkg-dev nasm
 )
 

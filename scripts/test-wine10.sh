@@ -106,9 +106,9 @@ for layer in "${layers[@]}"; do
       done ;;
     e2e)
       printf '\n==== wine10 e2e: %s\n' "$e2e_preset"
-      # The two-monitor tests' stand-in libXinerama is built here, on the
+      # The two-monitor tests' stand-in X libraries are built here, on the
       # host: the tree has no compiler.
-      /usr/bin/python3 -c 'import sys; sys.path.insert(0, "tests/e2e"); import harness; harness.xinerama_heads_library()'
+      /usr/bin/python3 -c 'import sys; sys.path.insert(0, "tests/e2e"); import harness; harness.heads_libraries()'
       in_tree python3 tests/e2e/run.py --exe "build/$e2e_preset/app/kelvora.exe" \
         --probe "build/$e2e_preset/tests/e2e/probe.exe" "${names[@]}" || status=1 ;;
     *)

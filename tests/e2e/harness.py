@@ -226,23 +226,29 @@ def install_wine_fonts(prefix):
     shutil.copy(Path(WINE_FONTS) / "marlett.ttf", fonts / "marlett.ttf")
 
 
-XINERAMA_SOURCE = Path(__file__).resolve().parent / "xinerama_heads.c"
+# The stand-in X libraries that give Wine the heads a test chooses, by the
+# soname each replaces: Wine 8 takes its monitors from Xinerama, Wine 10 from
+# RandR.
+HEADS_LIBRARIES = {"libXinerama.so.1": "xinerama_heads.c", "libXrandr.so.2": "xrandr_heads.c"}
 
 
-def xinerama_heads_library():
-    """The folders of the stand-in libXinerama.so.1 (tests/e2e/xinerama_heads.c),
-    built for both architectures under build/ when missing or older than its
-    source, joined for LD_LIBRARY_PATH: each loader takes the one of its own
-    class."""
+def heads_libraries():
+    """The folders of the stand-in libraries (tests/e2e/*_heads.c), built for
+    both architectures under build/ when missing or older than their
+    sources, joined for LD_LIBRARY_PATH: each loader takes the ones of its
+    own class."""
+    here = Path(__file__).resolve().parent
+    newest = max((here / name).stat().st_mtime for name in [*HEADS_LIBRARIES.values(), "heads.h"])
     folders = []
     for bits in ("64", "32"):
-        folder = ROOT / "build" / "e2e-xinerama" / bits
-        library = folder / "libXinerama.so.1"
-        if not library.is_file() or library.stat().st_mtime < XINERAMA_SOURCE.stat().st_mtime:
-            folder.mkdir(parents=True, exist_ok=True)
-            subprocess.run(["gcc", f"-m{bits}", "-O2", "-Wall", "-Wextra", "-shared", "-fPIC",
-                            "-Wl,-soname,libXinerama.so.1", "-o", str(library), str(XINERAMA_SOURCE)],
-                           check=True, timeout=120)
+        folder = ROOT / "build" / "e2e-heads" / bits
+        for soname, source in HEADS_LIBRARIES.items():
+            library = folder / soname
+            if not library.is_file() or library.stat().st_mtime < newest:
+                folder.mkdir(parents=True, exist_ok=True)
+                subprocess.run(["gcc", f"-m{bits}", "-O2", "-Wall", "-Wextra", "-shared", "-fPIC",
+                                f"-Wl,-soname,{soname}", "-o", str(library), str(here / source)],
+                               check=True, timeout=120)
         folders.append(str(folder))
     return ":".join(folders)
 
@@ -362,8 +368,8 @@ class Session:
         try:
             template = prefix_template(self.arch, self.size, self.dpi, desktop=not self.heads)
             if not self.display and self.heads:
-                # Without RandR, Wine takes the monitors from Xinerama, which
-                # the stand-in library answers. The X screen is white where
+                # Without RandR in the server, Wine takes the monitors from
+                # Xinerama or RandR, which the stand-in libraries answer. The X screen is white where
                 # no monitor is, which no capture may take.
                 root = (max(x + w for x, _, w, _ in self.heads), max(y + h for _, y, _, h in self.heads))
                 self.xvfb, self.display = free_display(root, extra=("-extension", "RANDR", "-wr"))
@@ -385,7 +391,7 @@ class Session:
             if self.heads:
                 self.env["KELVORA_HEADS"] = ";".join(",".join(map(str, head)) for head in self.heads)
                 self.env["LD_LIBRARY_PATH"] = ":".join(
-                    filter(None, [xinerama_heads_library(), self.env.get("LD_LIBRARY_PATH")]))
+                    filter(None, [heads_libraries(), self.env.get("LD_LIBRARY_PATH")]))
             subprocess.run(["wineserver", "-p"], env=self.env, check=True, timeout=60)
             self.hold = subprocess.Popen([self.loader, str(self.probe_exe), "hold"],
                                          env=self.env, stdin=subprocess.PIPE,
@@ -508,16 +514,26 @@ class Session:
 
     def tray_icons(self, tip=None):
         """Notification-area icons, rightmost (oldest) first, optionally by tip.
-        Without the virtual desktop, Wine shows them in a small window of its
-        own, one child window each (the tip is not asked there)."""
+        Without the virtual desktop, Wine 8 shows them in a small window of
+        its own, one child window each (the tip is not asked there); Wine 10
+        in a small shell tray window the probe reads like the taskbar."""
         if self.heads:
-            return [{"center": ((c["rect"]["left"] + c["rect"]["right"]) // 2,
-                                (c["rect"]["top"] + c["rect"]["bottom"]) // 2), "tip": tip}
-                    for tray in self.find("__winex11_standalone_tray") if tray["visible"]
-                    for c in self.children(tray["hwnd"]) if c["visible"]]
+            own = [t for t in self.find("__winex11_standalone_tray") if t["visible"]]
+            if own:
+                return [{"center": ((c["rect"]["left"] + c["rect"]["right"]) // 2,
+                                    (c["rect"]["top"] + c["rect"]["bottom"]) // 2), "tip": tip}
+                        for tray in own for c in self.children(tray["hwnd"]) if c["visible"]]
         bar = self.taskbar()
         icons = bar["icons"] if bar else []
         return [i for i in icons if tip is None or i["tip"] == tip]
+
+    def tray_window(self):
+        """Without the virtual desktop: the window that shows the tray icons."""
+        for name in ("__winex11_standalone_tray", "Shell_TrayWnd"):
+            shown = [t for t in self.find(name) if t["visible"]]
+            if shown:
+                return shown[0]
+        raise HarnessError("no tray window")
 
     def menus(self):
         return self.probe("menu", check=False)

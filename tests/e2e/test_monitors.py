@@ -43,17 +43,6 @@ class TwoMonitorsMixin:
         return self.monitors
 
 
-# Wine 10 builds each monitor's rectangle from its display-settings handler,
-# no longer from the monitor list: without XRandR 1.2 or later (Xvfb's RandR
-# has one output the size of the screen) that handler is Wine's "NoRes" one,
-# which puts every adapter's mode at (0, 0): the stand-in Xinerama's heads
-# come out as monitors on top of each other (seen: both at (0, 0)-(1280,
-# 800)), and the tray icon and the pattern window never show. Two monitors
-# there would take a stand-in for libXrandr's screen resources, outputs,
-# CRTCs and providers instead.
-@unittest.skipIf(os.environ.get("KELVORA_LANE") == "wine10",
-                 "Wine 10 places monitors by its display-settings handler, which without XRandR 1.2 puts "
-                 "every monitor at (0, 0); the two-monitor layouts are tested under Wine 8")
 class TwoMonitorsCase(TwoMonitorsMixin, test_capture.CaptureTest):
 
     def setUp(self):
@@ -98,7 +87,7 @@ class TwoMonitorsCase(TwoMonitorsMixin, test_capture.CaptureTest):
 
     def tray_rect(self):
         """Where Wine's own tray window is, as left, top, right, bottom."""
-        tray = next(t for t in self.session.find("__winex11_standalone_tray") if t["visible"])["rect"]
+        tray = self.session.tray_window()["rect"]
         return tray["left"], tray["top"], tray["right"], tray["bottom"]
 
     def expect_region(self, data, area, where, palette, shown=None, covered=(0, 0, 0, 0)):
