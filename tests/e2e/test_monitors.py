@@ -43,6 +43,18 @@ class TwoMonitorsMixin:
         return self.monitors
 
 
+# Wine 10 gives a window whose rectangle holds a whole monitor that
+# monitor's rectangle alone on the X screen (it takes such a window for a
+# full-screen one of that monitor): the selector, over every monitor, shows
+# on the primary only, and what it shows elsewhere is whatever the X screen
+# had there. Windows keeps the window's rectangle, which the tests below
+# check under Wine 8.
+SPANNING_WINDOWS = unittest.skipIf(
+    os.environ.get("KELVORA_LANE") == "wine10",
+    "Wine 10 shows a window that holds a whole monitor on that monitor only, so the selector over every "
+    "monitor cannot show there; tested under Wine 8")
+
+
 class TwoMonitorsCase(TwoMonitorsMixin, test_capture.CaptureTest):
 
     def setUp(self):
@@ -155,6 +167,7 @@ class TwoMonitorsCase(TwoMonitorsMixin, test_capture.CaptureTest):
 
     # ---- the tests -------------------------------------------------------------
 
+    @SPANNING_WINDOWS
     def test_the_selector_spans_every_monitor_and_a_drag_on_the_second_takes_its_pixels(self):
         where = (self.second[0] + 60, self.second[1] + 50, 320, 240)
         palette = self.show_pattern_at("pixels", where)
@@ -167,6 +180,7 @@ class TwoMonitorsCase(TwoMonitorsMixin, test_capture.CaptureTest):
         self.assertEqual(self.expect_region(self.capture_file.read_bytes(), area, where, palette), 0)
         self.answer(question, IDNO)
 
+    @SPANNING_WINDOWS
     def test_a_drag_across_the_monitors_edge_takes_both_sides_and_black_off_every_monitor(self):
         where = self.across
         palette = self.show_pattern_at("pixels", where)
