@@ -125,8 +125,8 @@ LRESULT TNewform::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (still_ && showing_) {
         paint_dc paint(Handle());
         const RECT& r = paint.area();
-        BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, still_->Bitmap().Canvas().Handle(), r.left,
-               r.top, SRCCOPY);
+        BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, still_->Bitmap().Canvas().Handle(),
+               r.left, r.top, SRCCOPY);
         // Paint comes after every other message: a user who presses and
         // drags at once is already dragging when the first paint wipes the
         // band where it paints. It goes back there, and only there, by the

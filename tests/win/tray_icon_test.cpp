@@ -149,10 +149,7 @@ TEST(TrayIcon, TheMenusCloseEventNamesTheChosenItemBeforeItsClick) {
   TTimer presser(nullptr);
   presser.SetInterval(50);
   presser.OnTimer = [&](TComponent*) {
-    HWND shown = nullptr;
-    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w && !shown;
-         w = FindWindowExW(nullptr, w, L"#32768", nullptr))
-      if (IsWindowVisible(w)) shown = w;
+    HWND shown = ShownMenuWindow();
     if (!shown || keys.empty()) return;
     for (WPARAM key : keys) PostMessageW(shown, WM_KEYDOWN, key, 0);
     keys.clear();

@@ -907,10 +907,7 @@ MenuSeen RightClick(TForm3* form, HWND target, POINT at) {
   TTimer closer(nullptr);
   closer.SetInterval(50);
   closer.OnTimer = [&](TComponent*) {
-    HWND menu_window = nullptr;
-    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w && !menu_window;
-         w = FindWindowExW(nullptr, w, L"#32768", nullptr))
-      if (IsWindowVisible(w)) menu_window = w;
+    HWND menu_window = ShownMenuWindow();
     if (!menu_window) return;
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
     for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {

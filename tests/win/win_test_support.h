@@ -30,6 +30,14 @@ inline bool PumpUntil(const std::function<bool()>& cond, unsigned ms = 5000) {
   return cond();
 }
 
+// The popup menu showing now (a visible "#32768" window), or null.
+inline HWND ShownMenuWindow() {
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+    if (IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
 struct SeenDialog {
   std::wstring caption;
   std::wstring text;
