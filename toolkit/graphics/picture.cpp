@@ -1,6 +1,7 @@
 #include "toolkit/graphics/picture.h"
 
 #include <cwctype>
+#include <memory>
 #include <span>
 
 #include "toolkit/core/dpi_scale.h"
@@ -21,6 +22,17 @@ std::span<const uint8_t> RawResource(int id) {
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (!bytes) return {};
   return {static_cast<const uint8_t*>(bytes), SizeofResource(module, res)};
+}
+
+// A graphic of that kind read from this program's raw resource `id`; a
+// missing or empty resource is reported as the kind's invalid image.
+template <typename Graphic>
+std::unique_ptr<Graphic> GraphicFromResource(int id, const wchar_t* invalid) {
+  const std::span<const uint8_t> bytes = RawResource(id);
+  if (bytes.empty()) throw EInvalidGraphic(invalid);
+  auto graphic = std::make_unique<Graphic>();
+  graphic->LoadFromBytes(bytes);
+  return graphic;
 }
 
 }  // namespace
@@ -72,20 +84,12 @@ void TPicture::SaveToFile(const std::wstring& path) const {
 }
 
 void TPicture::LoadJpegResource(int id) {
-  const std::span<const uint8_t> bytes = RawResource(id);
-  if (bytes.empty()) throw EInvalidGraphic(L"JPEG image is not valid");
-  auto jpeg = std::make_unique<TJPEGImage>();
-  jpeg->LoadFromBytes(bytes);
-  SetGraphic(std::move(jpeg));
+  SetGraphic(GraphicFromResource<TJPEGImage>(id, L"JPEG image is not valid"));
   layout_scaled_ = true;
 }
 
 void TPicture::LoadMetafileResource(int id) {
-  const std::span<const uint8_t> bytes = RawResource(id);
-  if (bytes.empty()) throw EInvalidGraphic(L"Metafile is not valid");
-  auto metafile = std::make_unique<TMetafile>();
-  metafile->LoadFromBytes(bytes);
-  SetGraphic(std::move(metafile));
+  SetGraphic(GraphicFromResource<TMetafile>(id, L"Metafile is not valid"));
   layout_scaled_ = true;
 }
 
