@@ -1,6 +1,7 @@
 #include "forms/intro/form1.h"
 
 #include <memory>
+#include <new>
 
 #include "forms/capture/form3.h"
 #include "forms/capture/newform.h"
@@ -9,6 +10,7 @@
 #include "forms/settings/form6.h"
 
 #include "forms/intro/fade.h"
+#include "toolkit/core/exceptions.h"
 #include "toolkit/core/random.h"
 #include "toolkit/forms/application.h"
 #include "toolkit/registry/registry.h"
@@ -94,7 +96,14 @@ void TForm1::PopupMenu1Popup(TComponent*) {
   // While the user chooses, the region selector's still picture gets its
   // memory: bringing in a whole screen's worth of it would otherwise delay
   // the selector after the click.
-  if (Newform) Newform->PrepareStill();
+  if (!Newform) return;
+  try {
+    Newform->PrepareStill();
+  } catch (const Exception&) {
+    // Only a head start, which must not cost the user the menu: the
+    // selector makes its picture when it shows, and reports there what fails.
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 void TForm1::PopupMenu1Close(TMenuItem* chosen) {
