@@ -44,6 +44,17 @@ SRC
   return 1
 }
 
+# A mirror in the middle of a sync refuses an index now and then ("File has
+# unexpected size"); it is tried again, and what did come is used at last.
+apt_update() {
+  local try
+  for try in 1 2 3 4; do
+    as_root apt-get update -q && return 0
+    sleep $((try * 15))
+  done
+  echo "warning: apt-get update failed four times; going on with the indexes there are" >&2
+}
+
 updated=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
@@ -51,10 +62,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 add_deb_src && updated=1
 if need_install; then
-  as_root apt-get update -q
+  apt_update
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"
 elif [ "$updated" = 1 ]; then
-  as_root apt-get update -q
+  apt_update
 fi
 
 # libjpeg-turbo for each MinGW target, from Debian's own source package.
