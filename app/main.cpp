@@ -3,6 +3,7 @@
 // into an error box. The exit code is 0 whatever happened.
 #include <windows.h>
 
+#include "app/start_folder.h"
 #include "forms/capture/form3.h"
 #include "forms/capture/newform.h"
 #include "forms/intro/form1.h"
@@ -12,6 +13,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The runtime's seed, once, before any window exists.
   kelvora_random::Seed();
+  LeaveSystemFolder();
   ToolkitScope toolkit;
   try {
     Application->Initialize();

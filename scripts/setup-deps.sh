@@ -63,7 +63,17 @@ fi
 add_deb_src && updated=1
 if need_install; then
   apt_update
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"
+  install() { as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" "${packages[@]}"; }
+  if ! install; then
+    # A suite whose i386 index could not be fetched offers amd64 versions
+    # that the i386 half cannot match (multiarch packages must be the same
+    # version on both): the security suite is then held below the release
+    # for this install.
+    pin=$(mktemp)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$pin"
+    install -o Dir::Etc::preferences="$pin"
+    rm -f "$pin"
+  fi
 elif [ "$updated" = 1 ]; then
   apt_update
 fi

@@ -22,6 +22,10 @@ void SaveStep(TSavePictureDialog& dialog, const TGraphic& picture) {
 }  // namespace
 
 void TForm1::N1Click(TComponent*) {
+  // The tray menu works from the moment the icon is added, before the
+  // selector exists (an error box of the banner's start holds the start-up
+  // there): the command then does nothing.
+  if (!Newform) return;
   // The selector takes its still picture once the menu that chose this
   // command has left the screen.
   Newform->ShowModal();

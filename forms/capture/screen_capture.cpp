@@ -15,13 +15,25 @@
 
 namespace {
 
+// What the user reads when the screen cannot be copied (a locked
+// workstation, the secure desktop of an elevation prompt, a minimised
+// remote session, GDI out of resources): the capture stops before anything
+// is written, and the files keep what they held.
+const wchar_t kScreenCopyFailed[] = L"Cannot copy the screen";
+
+void RequireScreen(HDC screen) {
+  if (!screen) throw EOutOfResources(kScreenCopyFailed);
+}
+
 unique_hpalette SystemPalette(HDC screen) {
   std::vector<BYTE> storage(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
   auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
   lp->palVersion = 0x300;
   lp->palNumEntries = 256;
-  GetSystemPaletteEntries(screen, 0, 256, lp->palPalEntry);
-  return unique_hpalette(CreatePalette(lp));
+  if (GetSystemPaletteEntries(screen, 0, 256, lp->palPalEntry) == 0) throw EOutOfResources(kScreenCopyFailed);
+  unique_hpalette palette(CreatePalette(lp));
+  if (!palette) throw EOutOfResources();
+  return palette;
 }
 
 // Screen copies go in bands of rows of this many pixels (a quarter of a
@@ -38,8 +50,10 @@ constexpr int kBandPixels = 1 << 16;
 // (to_x, to_y), in bands.
 void CopyScreen(HDC canvas, int to_x, int to_y, int width, int height, HDC screen, int x, int y) {
   const int band = std::max(1, kBandPixels / std::max(1, width));
-  for (int top = 0; top < height; top += band)
-    BitBlt(canvas, to_x, to_y + top, width, std::min(band, height - top), screen, x, y + top, SRCCOPY);
+  for (int top = 0; top < height; top += band) {
+    if (!BitBlt(canvas, to_x, to_y + top, width, std::min(band, height - top), screen, x, y + top, SRCCOPY))
+      throw EOutOfResources(kScreenCopyFailed);
+  }
 }
 
 // Copies the screen's `area` (virtual-screen pixels) onto the canvas at 0, 0,
@@ -48,14 +62,15 @@ void CopyScreen(HDC canvas, int to_x, int to_y, int width, int height, HDC scree
 void CopyMonitors(HDC canvas, const RECT& area, HDC screen) {
   const std::vector<RECT> monitors = Screen().MonitorRects();
   unique_hrgn outside(CreateRectRgnIndirect(&area));
+  if (!outside) throw EOutOfResources();
   for (const RECT& monitor : monitors) {
     unique_hrgn on(CreateRectRgnIndirect(&monitor));
-    if (outside && on) CombineRgn(outside.get(), outside.get(), on.get(), RGN_DIFF);
+    if (!on || CombineRgn(outside.get(), outside.get(), on.get(), RGN_DIFF) == ERROR) throw EOutOfResources();
   }
   RECT bounds;
-  if (outside && GetRgnBox(outside.get(), &bounds) != NULLREGION) {
+  if (GetRgnBox(outside.get(), &bounds) != NULLREGION) {
     OffsetRgn(outside.get(), -area.left, -area.top);
-    FillRgn(canvas, outside.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (!FillRgn(canvas, outside.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)))) throw EOutOfResources();
   }
   for (const RECT& monitor : monitors) {
     RECT part;
@@ -101,11 +116,12 @@ void CopyScreenMapped(HDC canvas, HBITMAP picture, int width, int height, HDC sc
   if (!band_dib.bitmap || !band_dc) throw EOutOfResources();
   const void* band_bits = band_dib.pixels;
   select_object selected(band_dc.get(), band_dib.bitmap.get());
+  if (!selected.selected()) throw EOutOfResources();
   auto* rows = static_cast<uint8_t*>(target.dsBm.bmBits);
   const size_t stride = static_cast<size_t>(target.dsBm.bmWidthBytes);
   for (int top = 0; top < height; top += band) {
     const int lines = std::min(band, height - top);
-    BitBlt(band_dc.get(), 0, 0, width, lines, screen, 0, top, SRCCOPY);
+    if (!BitBlt(band_dc.get(), 0, 0, width, lines, screen, 0, top, SRCCOPY)) throw EOutOfResources(kScreenCopyFailed);
     GdiFlush();
     for (int r = 0; r < lines; ++r)
       map.MapRow(static_cast<const uint8_t*>(band_bits) + static_cast<size_t>(r) * width * 4,
@@ -113,7 +129,7 @@ void CopyScreenMapped(HDC canvas, HBITMAP picture, int width, int height, HDC sc
   }
 }
 
-BOOL CALLBACK FindVisibleMenu(HWND wnd, LPARAM found) {
+BOOL CALLBACK FindVisibleMenu(HWND wnd, LPARAM found) noexcept {
   wchar_t name[8];
   if (IsWindowVisible(wnd) && GetClassNameW(wnd, name, 8) && std::wstring_view(name) == L"#32768") {
     *reinterpret_cast<bool*>(found) = true;
@@ -128,6 +144,20 @@ bool MenuShowing() {
   return found;
 }
 
+// The window in which Windows fades the chosen menu item out, by the class
+// name it has there; Wine has none.
+constexpr wchar_t kSelectionFadeClass[] = L"SysFadeWin";
+
+void HideSelectionFade() {
+  BOOL fade = FALSE;
+  if (!SystemParametersInfoW(SPI_GETSELECTIONFADE, 0, &fade, 0) || !fade) return;
+  for (HWND wnd : ThreadWindows()) {
+    wchar_t name[16];
+    if (IsWindowVisible(wnd) && GetClassNameW(wnd, name, 16) && std::wstring_view(name) == kSelectionFadeClass)
+      ShowWindow(wnd, SW_HIDE);
+  }
+}
+
 }  // namespace
 
 StillPicture::StillPicture(const RECT& desktop) : desktop_(desktop) {
@@ -138,8 +168,10 @@ StillPicture::StillPicture(const RECT& desktop) : desktop_(desktop) {
   auto* rows = static_cast<uint8_t*>(dib.dsBm.bmBits);
   const size_t bytes = static_cast<size_t>(dib.dsBm.bmWidthBytes) * static_cast<size_t>(bitmap_.Height());
   try {
-    bring_in_ = std::jthread([rows, bytes] {
-      for (size_t at = 0; at < bytes; at += 4096) rows[at] = 0;
+    // A picture given up (another command chosen) stops the worker at
+    // once: the user's command must not wait for the rest of the memory.
+    bring_in_ = std::jthread([rows, bytes](std::stop_token stop) {
+      for (size_t at = 0; at < bytes && !stop.stop_requested(); at += 4096) rows[at] = 0;
     });
   } catch (const std::system_error&) {
     // Without a worker the copy brings the memory in itself: slower, the same picture.
@@ -149,6 +181,7 @@ StillPicture::StillPicture(const RECT& desktop) : desktop_(desktop) {
 StillPicture::~StillPicture() = default;
 
 void StillPicture::Capture(HDC screen) {
+  RequireScreen(screen);
   WaitForMenuToLeaveScreen();
   // The worker writes into the picture: it must be done before the copy.
   if (bring_in_.joinable()) bring_in_.join();
@@ -158,32 +191,59 @@ void StillPicture::Capture(HDC screen) {
 void WaitForMenuToLeaveScreen() {
   const DWORD start = GetTickCount();
   constexpr DWORD kBound = 250;
-  while (MenuShowing() && GetTickCount() - start < kBound) Sleep(1);
+  const auto left = [start]() -> DWORD {
+    const DWORD spent = GetTickCount() - start;
+    return spent < kBound ? kBound - spent : 0;
+  };
+  while (MenuShowing() && left()) Sleep(1);
+  // With "fade out menu items after clicking" on (Windows' default), the
+  // chosen item fades in a window of its own after the menu has closed. The
+  // fade is driven from this thread's messages, which do not run while the
+  // command waits and copies: it would stay on the screen at full strength.
+  HideSelectionFade();
   // The windows that were under the menu belong to other threads (the
   // shell's desktop and taskbar) or to this one. A message answered by each
   // other thread means it has read the exposure the server sent it; the
-  // second answer comes after it has gone idle once and put its repainted
-  // pixels on the screen. Then what is still invalid is painted now. The
-  // desktop window, which EnumWindows does not list, paints the background
-  // (in its own thread under Wine 10).
-  std::vector<HWND> windows{GetDesktopWindow()}, answered;
+  // second answer comes after it has gone idle once. The desktop window,
+  // which EnumWindows does not list, paints the background (in its own
+  // thread under Wine 10).
+  std::vector<HWND> windows{GetDesktopWindow()}, others;
   for (HWND wnd : DesktopWindows()) {
     if (IsWindowVisible(wnd)) windows.push_back(wnd);
   }
+  for (HWND wnd : windows) {
+    // This thread's windows paint now, here: nothing else would paint them
+    // before the copy.
+    if (GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId())
+      RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    else
+      others.push_back(wnd);
+  }
   for (int pass = 0; pass < 2; ++pass) {
-    answered.clear();
-    for (HWND wnd : windows) {
-      const DWORD spent = GetTickCount() - start;
-      if (spent >= kBound) return;
+    std::vector<HWND> answered;
+    for (HWND wnd : others) {
       DWORD_PTR ignored;
       // A window that does not answer in time is left as it is: the wait
       // is bounded, and a hung window would not repaint anyway.
-      if (GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId() ||
-          SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kBound - spent, &ignored))
-        answered.push_back(wnd);
+      if (!left()) return;
+      if (SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, left(), &ignored)) answered.push_back(wnd);
     }
+    others = std::move(answered);
   }
-  for (HWND wnd : answered) RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // Another program's window is never made to paint from here: a paint
+  // sent to it has no time limit, and one slow or hung painter would hold
+  // the capture as long as it likes. Each paints in its own time, which is
+  // waited for within the bound.
+  const auto painted = [&others] {
+    return std::none_of(others.begin(), others.end(),
+                        [](HWND wnd) { return GetUpdateRect(wnd, nullptr, FALSE) != FALSE; });
+  };
+  // A fade window of another thread fades by itself.
+  const auto faded = [] {
+    HWND fade = FindWindowW(kSelectionFadeClass, nullptr);
+    return !fade || !IsWindowVisible(fade);
+  };
+  while (left() && !(painted() && faded())) Sleep(1);
   GdiFlush();
 }
 
@@ -193,6 +253,7 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
   const RECT area{std::min(rect.left, rect.right), std::min(rect.top, rect.bottom),
                   std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)};
   const int width = area.right - area.left, height = area.bottom - area.top;
+  RequireScreen(screen);
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);
   // Nothing was dragged over: the capture is the empty picture.
   if (width == 0 || height == 0) return;
@@ -212,6 +273,7 @@ void CaptureScreenRect(HDC screen, const RECT& rect, TBitmap& bitmap) {
 }
 
 void CaptureDesktop(HDC screen, TBitmap& bitmap) {
+  RequireScreen(screen);
   bitmap.SetWidth(Screen().Width());
   bitmap.SetHeight(Screen().Height());
   bitmap.SetPixelFormat(TPixelFormat::pf8bit);

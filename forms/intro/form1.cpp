@@ -111,7 +111,8 @@ void TForm1::PopupMenu1Close(TMenuItem* chosen) {
 }
 
 void TForm1::N10Click(TComponent*) {
-  Form3->ShowModal();
+  // As the region capture: nothing before the viewer exists.
+  if (Form3) Form3->ShowModal();
 }
 
 void TForm1::N5Click(TComponent*) {

@@ -11,10 +11,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/shutdown/shutdown.h"
 #include "forms/capture/form3.h"
+#include "forms/capture/newform.h"
 #include "forms/capture/screen_capture.h"
 #include "forms/intro/form1.h"
 #include "forms/settings/form4.h"
@@ -137,6 +139,23 @@ TEST_F(TrayCommandsTest, PowerOffAsksNothingAndCallsForAPowerOff) {
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], 8u) << "EWX_POWEROFF alone";
   EXPECT_TRUE(watcher.Seen().empty()) << "no question, and a refusal shows nothing";
+}
+
+TEST_F(TrayCommandsTest, RegionCaptureAndViewerBeforeTheirWindowsExistDoNothing) {
+  // The tray menu works from the moment its icon is added: an error box of
+  // the banner's start holds the start-up before the selector and the viewer
+  // are made.
+  TForm3* viewer = std::exchange(Form3, nullptr);
+  TNewform* selector = std::exchange(Newform, nullptr);
+  DialogWatcher watcher(IDOK);
+  form->PopupMenu1Popup(form->PopupMenu1);
+  form->PopupMenu1Close(form->N1);
+  form->N1Click(form->N1);
+  form->N10Click(form->N10);
+  PumpFor(50);
+  Form3 = viewer;
+  Newform = selector;
+  EXPECT_TRUE(watcher.Seen().empty()) << "no error, no window";
 }
 
 TEST_F(TrayCommandsTest, SettingsAndAboutAreNewWindowsEachTimeAndGoAfterwards) {

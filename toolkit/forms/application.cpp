@@ -1,6 +1,7 @@
 #include "toolkit/forms/application.h"
 
 #include <algorithm>
+#include <new>
 
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/screen.h"
@@ -111,6 +112,9 @@ void TApplication::HandleException(std::exception_ptr e) noexcept {
       std::rethrow_exception(e);
     } catch (const Exception& ex) {
       ShowException(ex);
+    } catch (const std::bad_alloc&) {
+      // A command that ran out of memory says so, rather than an empty box.
+      ShowException(EOutOfMemory(L"Out of memory"));
     } catch (...) {
       ShowException(Exception(L""));
     }

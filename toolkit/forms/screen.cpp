@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "toolkit/forms/form.h"
+#include "toolkit/win/gathered.h"
 
 int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
@@ -15,15 +16,15 @@ RECT TScreen::DesktopRect() const {
 }
 
 namespace {
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, RECT* area, LPARAM monitors) {
-  reinterpret_cast<std::vector<RECT>*>(monitors)->push_back(*area);
-  return TRUE;
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, RECT* area, LPARAM monitors) noexcept {
+  return reinterpret_cast<Gathered<RECT>*>(monitors)->Add(*area);
 }
 }  // namespace
 
 std::vector<RECT> TScreen::MonitorRects() const {
-  std::vector<RECT> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  Gathered<RECT> gathered;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&gathered));
+  std::vector<RECT> monitors = gathered.Take();
   // A system that cannot list its monitors has the primary one.
   if (monitors.empty()) monitors.push_back(RECT{0, 0, Width(), Height()});
   return monitors;

@@ -19,16 +19,20 @@ const wchar_t kBitmapInvalid[] = L"Bitmap image is not valid";
 // The screen's halftone palette, as the toolkit gives 8-bit pictures.
 unique_hpalette ScreenHalftonePalette() {
   window_dc screen(nullptr);
-  return unique_hpalette(CreateHalftonePalette(screen.get()));
+  unique_hpalette palette(screen ? CreateHalftonePalette(screen.get()) : nullptr);
+  // Without it the picture's colour table would be all black.
+  if (!palette) throw EOutOfResources();
+  return palette;
 }
 
 std::vector<RgbQuad> PaletteEntries(HPALETTE palette) {
   std::vector<RgbQuad> out;
   if (!palette) return out;
   WORD count = 0;
-  GetObjectW(palette, sizeof(count), &count);
+  // A palette that cannot be read would leave the picture's table black.
+  if (!GetObjectW(palette, sizeof(count), &count)) throw EOutOfResources();
   std::vector<PALETTEENTRY> entries(count);
-  if (count) GetPaletteEntries(palette, 0, count, entries.data());
+  if (count && GetPaletteEntries(palette, 0, count, entries.data()) != count) throw EOutOfResources();
   for (const PALETTEENTRY& e : entries) out.push_back({e.peBlue, e.peGreen, e.peRed, 0});
   return out;
 }
@@ -86,8 +90,16 @@ TCanvas& TBitmap::Canvas() {
   if (!canvas_.dc_) {
     canvas_.dc_.reset(CreateCompatibleDC(nullptr));
     if (!canvas_.dc_) throw EOutOfResources();
-    if (handle_) canvas_.selection_.emplace(canvas_.dc_.get(), handle_.get());
-    if (palette_) SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE);
+    // A canvas that did not take the picture would draw nowhere: it is
+    // given up, and the drawing fails with it.
+    if (handle_ && !canvas_.selection_.emplace(canvas_.dc_.get(), handle_.get()).selected()) {
+      ReleaseCanvas();
+      throw EOutOfResources();
+    }
+    if (palette_ && !SelectPalette(canvas_.dc_.get(), palette_.get(), TRUE)) {
+      ReleaseCanvas();
+      throw EOutOfResources();
+    }
   }
   return canvas_;
 }
@@ -171,11 +183,13 @@ void TBitmap::Draw(HDC dc, const RECT& dest) const {
   if (!handle_ || Empty()) return;
   auto& self = const_cast<TBitmap&>(*this);
   HDC src = self.Canvas().Handle();
-  // On a palette display a deeper picture is shrunk with halftoning, as the
-  // plain copy would lose most of its colours there.
-  // A picture enlarged for a scaled layout is smoothed the same way.
+  // On a display of 8 bits per pixel or fewer (with a palette or without) a
+  // deeper picture is shrunk with halftoning, as the plain copy would lose
+  // most of its colours there. A picture enlarged for a scaled layout is
+  // smoothed the same way.
   const bool enlarged = dest.right - dest.left > width_ || dest.bottom - dest.top > height_;
-  const bool halftone = (PaletteDisplay(dc) && Bits() > 8) || enlarged;
+  const int display_bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+  const bool halftone = (display_bits <= 8 && Bits() > display_bits) || enlarged;
   const int old_mode = SetStretchBltMode(dc, halftone ? HALFTONE : COLORONCOLOR);
   if (halftone) SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, src, 0, 0, width_,

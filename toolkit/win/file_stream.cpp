@@ -70,8 +70,11 @@ void TFileStream::Write(std::span<const uint8_t> data) {
 }
 
 void TFileStream::Commit() {
-  // Closed first: a file still open cannot be renamed over the target.
-  const bool closed = file_ && CloseHandle(file_.release());
+  // On the disk before it replaces the target: a rename that reaches the
+  // disk before the data would leave an empty file in place of the old one
+  // after a power cut ("魔法关机" follows a capture closely). Closed next: a
+  // file still open cannot be renamed over the target.
+  const bool closed = file_ && FlushFileBuffers(file_.get()) && CloseHandle(file_.release());
   if (!closed) throw EWriteError(L"Stream write error");
   if (!MoveFileExW(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
     throw EFCreateError(FormatMessageText(L"Cannot create file %s", path_));

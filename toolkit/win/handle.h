@@ -114,8 +114,11 @@ class select_object {
   select_object(const select_object&) = delete;
   select_object& operator=(const select_object&) = delete;
   ~select_object() {
-    if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    if (selected()) SelectObject(dc_, old_);
   }
+  // Whether the object went into the DC: drawing into a DC that kept its
+  // previous object draws nowhere the program can see.
+  bool selected() const noexcept { return old_ && old_ != HGDI_ERROR; }
 
  private:
   HDC dc_;
