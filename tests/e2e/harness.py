@@ -16,6 +16,7 @@ import errno
 import hashlib
 import json
 import os
+import re
 import select
 import shutil
 import signal
@@ -102,6 +103,25 @@ def pe_machine(path):
     if machine not in kinds:
         raise HarnessError(f"{path}: unsupported machine 0x{machine:x}")
     return kinds[machine]
+
+
+def source_lines(exe, offsets):
+    """Each return address (an offset into the executable) as the place of
+    its call, "folder/file.cpp:line", read from the build's debug
+    information; a call inlined from a header is named by the function it
+    was inlined into."""
+    triple = "x86_64-w64-mingw32" if pe_machine(exe) == "x64" else "i686-w64-mingw32"
+    dump = subprocess.run([f"{triple}-objdump", "-p", str(exe)], capture_output=True, text=True, check=True,
+                          timeout=60).stdout
+    base = int(re.search(r"ImageBase\s+([0-9a-fA-F]+)", dump).group(1), 16)
+    places = {}
+    for offset in offsets:
+        # With -i, one line per inlined frame, the outermost last.
+        frames = subprocess.run([f"{triple}-addr2line", "-i", "-e", str(exe), hex(base + offset - 1)],
+                                capture_output=True, text=True, check=True, timeout=60).stdout.splitlines()
+        place = frames[-1].split(" ")[0] if frames else "?"
+        places[offset] = place[len(str(ROOT)) + 1:] if place.startswith(str(ROOT) + "/") else place
+    return places
 
 
 def can_run_32bit():

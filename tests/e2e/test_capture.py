@@ -50,7 +50,8 @@ def windows_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
-class CaptureTest(harness.KelvoraTestCase):
+class CaptureSteps(harness.KelvoraTestCase):
+    """A user's steps of a capture, and the checks of the files it writes."""
 
     def setUp(self):
         super().setUp()
@@ -215,12 +216,12 @@ class CaptureTest(harness.KelvoraTestCase):
         with Image.open(path) as image:
             return image.convert("RGB")
 
-    def assert_region_file(self, data, left, top, right, bottom, palette):
+    def assert_region_file(self, data, left, top, right, bottom, palette, colour=pixel_colour):
         """The file holds exactly the pattern's pixels of that screen area,
         in the screen's depth with the halftone table beside them."""
         got = self.region_picture(data, right - left, bottom - top, palette).tobytes()
         want = bytes(channel for y in range(top, bottom) for x in range(left, right)
-                     for channel in pixel_colour(x - PATTERN[0], y - PATTERN[1]))
+                     for channel in colour(x - PATTERN[0], y - PATTERN[1]))
         wrong = sum(1 for i in range(0, len(want), 3) if got[i:i + 3] != want[i:i + 3])
         self.assertEqual(wrong, 0, f"{wrong} pixels differ from the pattern")
 
@@ -239,6 +240,9 @@ class CaptureTest(harness.KelvoraTestCase):
             wrong = sum(1 for y in range(height) for x in range(width)
                         if rgb.getpixel((left + x, top + y)) != halftone_colour(palette, x, y))
         self.assertEqual(wrong, 0, f"{wrong} pixels of the pattern window differ")
+
+
+class CaptureTest(CaptureSteps):
 
     # ---- region capture ------------------------------------------------------
 

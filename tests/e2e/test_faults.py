@@ -136,6 +136,48 @@ class FaultTest(harness.KelvoraTestCase):
         self.choose("原来图标")
         self.assertTrue(app.running())
 
+    def test_a_window_elsewhere_that_never_paints_when_asked_holds_up_no_capture(self):
+        # Another program's window under the tray menu: it answers at once
+        # and paints when its own loop asks, never when asked from outside.
+        width, height = self.session.size
+        painter = subprocess.Popen([self.session.loader, str(self.session.probe_exe.parent / "slowpainter.exe"),
+                                    str(width - 420), str(height - 560), "400", "520"],
+                                   env=self.session.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(painter.wait)
+        self.addCleanup(painter.kill)
+        harness.readline(painter.stdout, 30, "the slow painter")
+        folder = Path(tempfile.mkdtemp(prefix="slow-", dir=self.session.run_dir))
+        app = self.start_in(folder)
+        self.choose("抓桌面图")
+        self.answer(app, self.dialog(app, DESKTOP_CAPTION), IDCANCEL)
+        self.region_capture(app, (100, 100), (160, 150))
+        self.answer(app, self.dialog(app, SAVE_CAPTION), IDNO)
+        self.assertEqual(len((folder / CAPTURE_NAME).read_bytes()) > 0, True)
+        self.assertIsNone(painter.poll(), "the painter still runs: it was never made to paint")
+
+    def test_commands_chosen_during_the_start_up_error_box_do_nothing_harmful(self):
+        # A display time the banner cannot read stops the start-up in an
+        # error box, before the selector and the viewer exist; the tray
+        # icon is already there.
+        self.session.reg_add(ORVAK, DISPLAY_TIME, "abc")
+        folder = Path(tempfile.mkdtemp(prefix="early-", dir=self.session.run_dir))
+        app = self.start_kelvora(cwd=folder)
+        box = self.dialog(app, "Kelvorav21")
+        self.assertTrue(any(t.startswith("Invalid data type") for t in box["texts"]), box["texts"])
+        self.icon = harness.wait_until(lambda: self.session.tray_icons(TRAY_TIP), timeout=10,
+                                       what="the tray icon")[-1]
+        for item in ("抓区域图", "显示抓图"):
+            self.choose(item)
+            shown = harness.eventually(
+                lambda: [w["class"] for w in app.windows() if w["visible"] and w["class"] in ("TNewform", "TForm3")],
+                timeout=1.5)
+            self.assertIsNone(shown, f"{item} opened nothing")
+            self.assertTrue(app.running(), f"{item} left the program running")
+        self.answer(app, self.dialog(app, "Kelvorav21"), 1)
+        # The start-up goes on once the box is answered.
+        app.wait_window("TForm3")
+        self.assert_still_working(app)
+
 
 if __name__ == "__main__":
     import unittest

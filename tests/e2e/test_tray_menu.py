@@ -224,6 +224,48 @@ class SettingsTest(TrayMenuCase):
                            what="the autostart value to go")
         self.close_with_the_done_picture(app, window)
 
+    def test_started_with_windows_its_captures_go_to_its_own_folder(self):
+        # Windows starts the programs of its Run key at logon in a system
+        # folder the user cannot write; Wine's wineboot, as at logon, in
+        # C:\windows.
+        folder = self.session.run_dir / "autostarted"
+        folder.mkdir(exist_ok=True)
+        exe = folder / "kelvora.exe"
+        shutil.copy(self.session.exe, exe)
+        app = self.start(exe=exe)
+        window = self.open_settings(app)
+        harness.wait_until(lambda: len(self.buttons(window)) == 5, timeout=5, what="the five choices")
+        self.click_button(window, "每次开机自行启动。")
+        harness.wait_until(lambda: self.session.reg_query(RUN_KEY, AUTOSTART), timeout=5, what="the autostart value")
+        self.close_with_the_done_picture(app, window)
+        app.end()
+
+        before = set(self.session.processes("kelvora.exe"))
+        self.session.wine("wineboot")
+        pid = harness.wait_until(lambda: next(iter(set(self.session.processes("kelvora.exe")) - before), None),
+                                 timeout=30, what="kelvora.exe started from the Run key")
+        self.addCleanup(self.end_process, pid)
+        harness.wait_until(lambda: not any(w["class"] == "TForm1" and w["visible"]
+                                           for w in self.session.probe("windows", pid, check=False)),
+                           timeout=10, what="the banner to hide")
+        self.icon = harness.wait_until(lambda: self.session.tray_icons(TRAY_TIP), timeout=10,
+                                       what="the tray icon")[-1]
+        self.choose("抓桌面图")
+        question = harness.wait_until(
+            lambda: next((d for d in self.session.probe("dialog", pid, check=False)
+                          if d["window"]["visible"] and d["caption"] == "存档or显示"), None),
+            timeout=10, what="the desktop capture's question")
+        self.session.screenshot("autostarted-capture")
+        self.session.click_rect(next(c for c in question["controls"] if c["id"] == 2)["rect"])  # Cancel
+        harness.wait_until((folder / "新截图1.BMP").exists, timeout=5, what="the capture in the program's folder")
+
+    def end_process(self, pid):
+        """Ends a program the test did not start itself, as a user would."""
+        main = next((w for w in self.session.probe("windows", pid, check=False) if w["class"] == "TForm1"), None)
+        if main:
+            self.session.close(main["hwnd"])
+        harness.eventually(lambda: pid not in self.session.processes("kelvora.exe"), timeout=10)
+
     def test_a_stale_autostart_path_is_replaced_by_merely_opening_the_window(self):
         self.session.reg_add(RUN_KEY, AUTOSTART, r"C:\old\kelvora.exe")
         app = self.start()

@@ -300,6 +300,9 @@ bool TSavePictureDialog::Execute() {
   ofn.lpfnHook = PreviewHook;
   ofn.lCustData = reinterpret_cast<LPARAM>(&pane);
   const bool confirmed = GetSaveFileNameW(&ofn) != FALSE;
+  // Not confirmed is a cancel, unless the dialog says it failed: then the
+  // user never had the chance to choose.
+  if (!confirmed && CommDlgExtendedError() != 0) throw EOutOfResources(L"Cannot open the save dialog");
   if (confirmed) {
     file_name_ = name.data();
     filter_index_ = static_cast<int>(ofn.nFilterIndex);

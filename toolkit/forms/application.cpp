@@ -103,7 +103,12 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::ShowException(const Exception& e) {
-  MessageBox(WithFullStop(e.Message()), title_, MB_OK | MB_ICONSTOP);
+  try {
+    MessageBox(WithFullStop(e.Message()), title_, MB_OK | MB_ICONSTOP);
+  } catch (const Exception&) {
+    // The error box itself could not be shown: nothing is left to tell the
+    // user with.
+  }
 }
 
 void TApplication::HandleException(std::exception_ptr e) noexcept {
@@ -126,7 +131,7 @@ void TApplication::HandleException(std::exception_ptr e) noexcept {
 
 int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
   TaskWindowsDisabled disabled(nullptr);
-  return ::MessageBoxW(handle_, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+  return CheckedAnswer(::MessageBoxW(handle_, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND));
 }
 
 void TApplication::HookMainWindow(const void* id, Hook hook) {
@@ -185,6 +190,13 @@ ToolkitScope::ToolkitScope() {
 ToolkitScope::~ToolkitScope() {
   delete Application;
   Application = nullptr;
+}
+
+int CheckedAnswer(int answer) {
+  // A box that could not be shown answers 0: taken for "no", the user's
+  // command would end without a word.
+  if (answer == 0) throw EOutOfResources(L"Cannot show a message box");
+  return answer;
 }
 
 void ShowMessage(const std::wstring& text) {

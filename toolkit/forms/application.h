@@ -107,6 +107,10 @@ class ToolkitScope {
 // A modal message window titled with the application title, one OK button.
 void ShowMessage(const std::wstring& text);
 
+// A message box's answer, or EOutOfResources "Cannot show a message box"
+// when the system could not show it (it answers 0 then).
+int CheckedAnswer(int answer);
+
 // Disables every enabled, visible top-level window of this thread except
 // `keep`, and enables them again when it goes.
 class TaskWindowsDisabled {

@@ -5,6 +5,7 @@
 //   fault record <pid>                 starts counting the call sites the program reaches
 //   fault sites <pid>                  stops counting; the sites, each with its calls
 //   fault arm <pid> <function> <site>  fails that function's next call from that site
+//   fault disarm <pid>                 fails nothing more
 //   fault state <pid>                  whether the armed call is still to come; calls failed;
 //                                      live GDI objects and DCs
 //
@@ -92,7 +93,7 @@ void PrintState(const fault_block::Block& block) {
 }
 
 int Usage() {
-  std::fputs("usage: fault load <pid> | record <pid> | sites <pid> | arm <pid> <function> <site> | state <pid>\n",
+  std::fputs("usage: fault load|record|sites|disarm|state <pid> | fault arm <pid> <function> <site>\n",
              stderr);
   return 2;
 }
@@ -148,7 +149,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("}\n");
     return 0;
   }
-  if (command == L"state" && argc == 3) {
+  if (command == L"disarm" && argc == 3) block->armed = 0;
+  if ((command == L"state" || command == L"disarm") && argc == 3) {
     std::printf("{");
     PrintState(*block);
     std::printf("}\n");
