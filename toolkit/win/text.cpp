@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "toolkit/core/exceptions.h"
-
 namespace {
 constexpr UINT kDesignCodePage = 936;
 }
@@ -31,11 +29,4 @@ size_t AnsiByteLength(std::wstring_view text) {
   const int n = WideCharToMultiByte(kDesignCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
                                     0, nullptr, nullptr);
   return n > 0 ? static_cast<size_t>(n) : text.size();
-}
-
-std::wstring FormatMessageText(const std::wstring& pattern, const std::wstring& arg) {
-  std::wstring out = pattern;
-  const size_t at = out.find(L"%s");
-  if (at != std::wstring::npos) out.replace(at, 2, arg);
-  return out;
 }
