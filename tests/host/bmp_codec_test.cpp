@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bmp_test_files.h"
+#include "tests/support/bmp_test_files.h"
 
 namespace {
 

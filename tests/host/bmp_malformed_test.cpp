@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "allocation_probe.h"
-#include "bmp_test_files.h"
+#include "tests/support/bmp_test_files.h"
 
 namespace {
 

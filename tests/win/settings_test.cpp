@@ -11,9 +11,9 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/win_support.h"
 #include "tests/win/settings_fixture.h"
 #include "tests/win/window_readback.h"
-#include "toolkit/win/text.h"
 
 namespace {
 

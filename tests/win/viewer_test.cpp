@@ -24,10 +24,10 @@
 #include "forms/capture/form3.h"
 #include "forms/capture/screen_capture.h"
 #include "resources/resource_ids.h"
-#include "tests/host/bmp_test_files.h"
+#include "tests/support/bmp_reference.h"
+#include "tests/support/bmp_test_files.h"
 #include "tests/win/win_test_support.h"
 #include "tests/win/window_readback.h"
-#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 namespace fs = std::filesystem;

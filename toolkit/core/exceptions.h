@@ -26,7 +26,6 @@ class EWriteError : public EStreamError { using EStreamError::EStreamError; };
 class EReadError : public EStreamError { using EStreamError::EStreamError; };
 class ERegistryException : public Exception { using Exception::Exception; };
 class EInvalidGraphic : public Exception { using Exception::Exception; };
-class EOutOfMemory : public Exception { using Exception::Exception; };
 
 // "%s" in a message template replaced by an argument, as the toolkit's
 // resource strings are formatted.

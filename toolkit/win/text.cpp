@@ -14,16 +14,6 @@ std::wstring WidenUtf8(std::string_view utf8) {
   return out;
 }
 
-std::string NarrowToUtf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
-                      nullptr);
-  return out;
-}
-
 size_t AnsiByteLength(std::wstring_view text) {
   if (text.empty()) return 0;
   const int n = WideCharToMultiByte(kDesignCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
