@@ -779,42 +779,38 @@ TEST_F(ViewerTest, EmptyCaptureFileIsAnEmptyPictureAndSavesAsAnEmptyFile) {
   EXPECT_EQ(fs::file_size(target), 0u);
 }
 
-TEST_F(ViewerTest, SaveAsWritesTheLoadedEightBitPictureByteForByte) {
-  const std::vector<uint8_t> bytes = HandMade(Indexed(37, 23, 200));
-  WriteBytes(CaptureFile(), bytes);
-  ShowModally();
-  // The capture file changes after the showing: what is saved is the
-  // picture shown, not the file as it is now.
-  WriteBytes(CaptureFile(), kelvora_image::EncodeBmp(Indexed(5, 5, 1)));
-  const fs::path target = dir_ / L"copy.jpg";
-  DialogDriver driver(target.wstring());
-  form->N1Click(form->N1);
-  ASSERT_EQ(driver.SaveDialogs().size(), 1u);
-  EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal") << "BMP content, whatever the extension";
-  EXPECT_EQ(form->SavePictureDialog1->FileName(), target.wstring());
-}
-
-TEST_F(ViewerTest, SaveAsKeepsATrueColourPictureWithItsAdditionalTable) {
-  const std::vector<uint8_t> bytes = HandMade(TrueColour(33, 17));
-  ASSERT_EQ(bytes[28], 24);
-  WriteBytes(CaptureFile(), bytes);
-  ShowModally();
-  const fs::path target = dir_ / L"copy.bmp";
-  DialogDriver driver(target.wstring());
-  form->N1Click(form->N1);
-  EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal");
-}
-
-TEST_F(ViewerTest, SaveAsOverwritesAnExistingFileWithoutAsking) {
-  const std::vector<uint8_t> bytes = HandMade(Indexed(8, 8, 9));
-  WriteBytes(CaptureFile(), bytes);
-  ShowModally();
-  const fs::path target = dir_ / L"old.bmp";
-  WriteBytes(target, std::vector<uint8_t>(5000, 0xAA));
-  DialogDriver driver(target.wstring());
-  form->N1Click(form->N1);
-  EXPECT_TRUE(driver.Messages().empty());
-  EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal");
+// Save As writes the picture shown, byte for byte as the file it was read
+// from: BMP content whatever the name's extension, a true-colour picture
+// with its additional table, over an existing file without asking. The
+// capture file changes after each showing: what is saved is the picture
+// shown, not the file as it is now.
+TEST_F(ViewerTest, SaveAsWritesThePictureShownByteForByte) {
+  const struct {
+    const char* what;
+    BmpImage picture;
+    const wchar_t* target;
+    bool target_exists;
+  } cases[] = {
+      {"8 bits, a .jpg name", Indexed(37, 23, 200), L"copy.jpg", false},
+      {"24 bits with its additional table", TrueColour(33, 17), L"copy.bmp", false},
+      {"over an existing file", Indexed(8, 8, 9), L"old.bmp", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> bytes = HandMade(c.picture);
+    ASSERT_EQ(bytes[28], c.picture.bits_per_pixel);
+    WriteBytes(CaptureFile(), bytes);
+    ShowModally();
+    WriteBytes(CaptureFile(), kelvora_image::EncodeBmp(Indexed(5, 5, 1)));
+    const fs::path target = dir_ / c.target;
+    if (c.target_exists) WriteBytes(target, std::vector<uint8_t>(5000, 0xAA));
+    DialogDriver driver(target.wstring());
+    form->N1Click(form->N1);
+    ASSERT_EQ(driver.SaveDialogs().size(), 1u);
+    EXPECT_TRUE(driver.Messages().empty()) << "no question and no error";
+    EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal");
+    EXPECT_EQ(form->SavePictureDialog1->FileName(), target.wstring());
+  }
 }
 
 TEST_F(ViewerTest, CancelledSaveWritesNothingEvenAfterAnEarlierSave) {
