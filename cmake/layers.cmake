@@ -10,6 +10,10 @@
 # check (scripts/check_layers.py), a step of every build, which reads every
 # include of every file of the program against the table written here. It
 # needs no links, so it holds the layers where none can be made too.
+# The build's own checks (the layers here, the program's imports) are
+# Python scripts.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
 function(kelvora_layer_folders target)
   set(root "${CMAKE_BINARY_DIR}/include/${target}")
   get_target_property(type ${target} TYPE)
@@ -114,7 +118,6 @@ function(kelvora_layer_check)
   set(table "${CMAKE_BINARY_DIR}/layers.json")
   file(CONFIGURE OUTPUT "${table}" CONTENT "{\n  \"generated\": \"${CMAKE_BINARY_DIR}/generated\",\n  \"libraries\": {\n${body}\n  }\n}\n")
 
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   list(REMOVE_DUPLICATES watched)
   set(stamp "${CMAKE_BINARY_DIR}/layers.checked")
   add_custom_command(OUTPUT "${stamp}"
