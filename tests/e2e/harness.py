@@ -104,6 +104,11 @@ def pe_machine(path):
     return kinds[machine]
 
 
+def build_name(path):
+    """'32-bit build' or '64-bit build': the build a Windows executable is of."""
+    return "64-bit build" if pe_machine(path) == "x64" else "32-bit build"
+
+
 def can_run_32bit():
     """Whether this kernel runs 32-bit x86 programs, which Wine's 32-bit loader is.
 
