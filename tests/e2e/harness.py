@@ -182,6 +182,12 @@ def _registry_file(size, dpi=96, desktop=True):
         key(r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts",
             {"LogPixels": dpi})
         key(r"HKEY_CURRENT_USER\Control Panel\Desktop", {"LogPixels": dpi})
+        # "DpiScalingVer" is left out on purpose. Without it Wine 8 makes
+        # every process per-monitor aware (version 1) before the manifest is
+        # read; with it, Wine 8 reads the manifest, refuses its PerMonitorV2
+        # and stops there, leaving kelvora.exe unaware, as no Windows does.
+        # Version 1 is what Windows 8.1 gives the program; Wine 10 reads the
+        # manifest either way and gives version 2, as Windows 10 and 11 do.
     return "\r\n".join(lines)
 
 
