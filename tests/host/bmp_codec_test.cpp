@@ -250,49 +250,45 @@ TEST(BmpDecode, TwoBitPicturesWidenToEightBits) {
   EXPECT_EQ(image.pixels, (Bytes{0, 1, 2, 3, 2, 0, 0, 0}));
 }
 
-TEST(BmpDecode, Rgb565BecomesThirtyTwoBit) {
-  InfoFields f;
-  f.width = 3;
-  f.bits = 16;
-  f.compression = 3;
-  Builder masks;
-  masks.U32(0xF800).U32(0x07E0).U32(0x001F);
-  f.between = masks.bytes;
-  f.pixels = {0x00, 0xF8, 0xE0, 0x07, 0x10, 0x00, 0, 0};
-  const BmpImage image = DecodeBmp(InfoFile(f));
-  EXPECT_EQ(image.bits_per_pixel, 32);
-  EXPECT_FALSE(image.has_alpha);
-  // Blue 16 of 31 scales to 132 (16 × 255 / 31 = 131.6, rounded).
-  EXPECT_EQ(ToArgb(image), (std::vector<uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF000084}));
-}
-
-TEST(BmpDecode, DefaultMasksKeepTheBiRgbLayout) {
-  InfoFields f;
-  f.width = 1;
-  f.bits = 16;
-  f.compression = 3;
-  Builder masks;
-  masks.U32(0x7C00).U32(0x03E0).U32(0x001F);
-  f.between = masks.bytes;
-  f.pixels = {0x34, 0x12, 0, 0};
-  const BmpImage image = DecodeBmp(InfoFile(f));
-  EXPECT_EQ(image.bits_per_pixel, 16);
-  EXPECT_EQ(image.pixels, f.pixels);
-}
-
-TEST(BmpDecode, AlphaBitfieldsKeepAlpha) {
-  InfoFields f;
-  f.width = 1;
-  f.bits = 32;
-  f.compression = 6;  // BI_ALPHABITFIELDS: four masks after the header
-  Builder masks;
-  masks.U32(0x00FF0000).U32(0x0000FF00).U32(0x000000FF).U32(0xFF000000);
-  f.between = masks.bytes;
-  f.pixels = {1, 2, 3, 0x80};
-  const BmpImage image = DecodeBmp(InfoFile(f));
-  EXPECT_EQ(image.bits_per_pixel, 32);
-  EXPECT_TRUE(image.has_alpha);
-  EXPECT_EQ(ToArgb(image), (std::vector<uint32_t>{0x80030201}));
+// Pixels laid out by bit masks: 5-6-5 becomes 32 bits, the 5-5-5 masks of
+// a plain 16-bit picture keep its layout, and alpha bit fields keep alpha.
+// A 5-bit channel v scales to (v × 255 + 15) / 31: blue 16 of 31 is 132.
+TEST(BmpDecode, BitFieldsAsTheirMasksSay) {
+  const struct {
+    const char* what;
+    int32_t width;
+    uint16_t bits;
+    uint32_t compression;
+    std::vector<uint32_t> masks;
+    Bytes pixels;
+    uint16_t decoded_bits;
+    bool has_alpha;
+    std::vector<uint32_t> argb;
+  } cases[] = {
+      {"5-6-5", 3, 16, 3, {0xF800, 0x07E0, 0x001F}, {0x00, 0xF8, 0xE0, 0x07, 0x10, 0x00, 0, 0}, 32, false,
+       {0xFFFF0000, 0xFF00FF00, 0xFF000084}},
+      // 0x1234: red 4, green 17, blue 20 of 31.
+      {"the default 5-5-5", 1, 16, 3, {0x7C00, 0x03E0, 0x001F}, {0x34, 0x12, 0, 0}, 16, false, {0xFF218CA5}},
+      // BI_ALPHABITFIELDS: four masks after the header.
+      {"alpha", 1, 32, 6, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, {1, 2, 3, 0x80}, 32, true,
+       {0x80030201}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InfoFields f;
+    f.width = c.width;
+    f.bits = c.bits;
+    f.compression = c.compression;
+    Builder masks;
+    for (uint32_t mask : c.masks) masks.U32(mask);
+    f.between = masks.bytes;
+    f.pixels = c.pixels;
+    const BmpImage image = DecodeBmp(InfoFile(f));
+    EXPECT_EQ(image.bits_per_pixel, c.decoded_bits);
+    EXPECT_EQ(image.has_alpha, c.has_alpha);
+    EXPECT_EQ(ToArgb(image), c.argb);
+    if (c.decoded_bits == c.bits) EXPECT_EQ(image.pixels, c.pixels) << "kept as stored";
+  }
 }
 
 TEST(BmpDecode, Rle8RunsLiteralsDeltaAndEndOfLine) {

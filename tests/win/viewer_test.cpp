@@ -109,57 +109,41 @@ std::vector<RgbQuad> TestTable() {
   return table;
 }
 
-// An 8-bit picture whose every pixel is `index`, with the test table; the
-// rows' padding is zero, as in every file the program writes.
-BmpImage Indexed(int width, int height, uint8_t index) {
+// A picture of that size and depth, its rows' padding zero as in every file
+// the program writes, each pixel's bytes (blue first) from `pixel`.
+BmpImage Picture(int width, int height, uint16_t bits, std::vector<RgbQuad> table,
+                 const std::function<std::vector<uint8_t>(int x, int y)>& pixel) {
   BmpImage image;
   image.width = width;
   image.height = height;
-  image.bits_per_pixel = 8;
-  image.palette = TestTable();
-  const size_t stride = kelvora_image::RowStride(width, 8);
+  image.bits_per_pixel = bits;
+  image.palette = std::move(table);
+  const size_t stride = kelvora_image::RowStride(width, bits), size = bits / 8u;
   image.pixels.assign(stride * static_cast<size_t>(height), 0);
   for (int y = 0; y < height; ++y)
-    std::fill_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * stride), width, index);
+    for (int x = 0; x < width; ++x) {
+      const size_t at = static_cast<size_t>(y) * stride + static_cast<size_t>(x) * size;
+      std::ranges::copy(pixel(x, y), image.pixels.begin() + static_cast<std::ptrdiff_t>(at));
+    }
   return image;
+}
+
+// An 8-bit picture whose every pixel is `index`, with the test table.
+BmpImage Indexed(int width, int height, uint8_t index) {
+  return Picture(width, height, 8, TestTable(), [&](int, int) { return std::vector<uint8_t>{index}; });
 }
 
 // A 24-bit picture of a gradient, with the test table as its additional
 // colour table (as region captures carry the halftone palette).
 BmpImage TrueColour(int width, int height) {
-  BmpImage image;
-  image.width = width;
-  image.height = height;
-  image.bits_per_pixel = 24;
-  image.palette = TestTable();
-  const size_t stride = kelvora_image::RowStride(width, 24);
-  image.pixels.assign(stride * static_cast<size_t>(height), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = &image.pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-      p[0] = static_cast<uint8_t>(x * 5);
-      p[1] = static_cast<uint8_t>(y * 9);
-      p[2] = static_cast<uint8_t>(x + y);
-    }
-  return image;
+  return Picture(width, height, 24, TestTable(), [](int x, int y) {
+    return std::vector<uint8_t>{static_cast<uint8_t>(x * 5), static_cast<uint8_t>(y * 9), static_cast<uint8_t>(x + y)};
+  });
 }
 
 // A one-colour 24-bit picture.
 BmpImage Solid(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
-  BmpImage image;
-  image.width = width;
-  image.height = height;
-  image.bits_per_pixel = 24;
-  const size_t stride = kelvora_image::RowStride(width, 24);
-  image.pixels.assign(stride * static_cast<size_t>(height), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = &image.pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-      p[0] = blue;
-      p[1] = green;
-      p[2] = red;
-    }
-  return image;
+  return Picture(width, height, 24, {}, [&](int, int) { return std::vector<uint8_t>{blue, green, red}; });
 }
 
 // A save dialog as the driver met it.
