@@ -1,128 +1,153 @@
 #!/usr/bin/python3
-"""The layers' include directions, checked on a configured build.
+"""The layers' include directions, read from the code.
 
-For each layer, a one-line file including a header of some layer is compiled
-with the compile command of that layer's own sources (from the build's
-compile_commands.json): the headers of the layer and of those it links must
-be found, every other one must not. Nothing in the source tree is touched.
+Every #include of every file of the program's layers, sources and headers
+alike (whether anything includes a header or not), is held against the
+layer table the build writes (BUILD_DIR/layers.json, see
+cmake/layers.cmake). A file belongs to the library that compiles it (a
+header to the one that compiles its .cpp), else to the one whose folder
+holds it; it may include the files of its own library and of the libraries
+that one links, and nothing else of the tree. Includes are written from the
+source root: one with ".." in it fails, wherever it leads. The check reads
+the files, not the build's include folders, so it holds the layers where
+the build could make no links too.
 
     check_layers.py BUILD_DIR
 
-The host build holds only the portable libraries, so there only those are
-checked.
+The build runs it as a step of its own. The host build holds only the
+portable libraries, so there only their files are read, and an include of a
+file of the Windows layers fails.
 """
 
 import json
-import shlex
-import subprocess
+import re
 import sys
-import tempfile
-from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
-# One header of each layer, one that compiles on its own wherever it is seen
-# (the portable one of a layer that has a portable library).
-HEADERS = {
-    "toolkit core": "toolkit/core/component.h",
-    "toolkit win": "toolkit/win/handle.h",
-    "toolkit graphics": "toolkit/graphics/bmp_codec.h",
-    "toolkit forms": "toolkit/forms/form.h",
-    "components": "components/shutdown/shutdown_paths.h",
-    "forms": "forms/intro/fade.h",
-}
-
-# A source of each library, and the layers whose headers it may include.
-LIBRARIES = {
-    "kelvora_toolkit_core": ("toolkit/core/component.cpp", {"toolkit core"}),
-    "kelvora_toolkit_win": ("toolkit/win/timer.cpp", {"toolkit core", "toolkit win"}),
-    "kelvora_toolkit_graphics_portable": ("toolkit/graphics/bmp_codec.cpp", {"toolkit core", "toolkit graphics"}),
-    "kelvora_toolkit_graphics": ("toolkit/graphics/bitmap.cpp", {"toolkit core", "toolkit win", "toolkit graphics"}),
-    "kelvora_toolkit_forms": ("toolkit/forms/form.cpp",
-                              {"toolkit core", "toolkit win", "toolkit graphics", "toolkit forms"}),
-    "kelvora_components_portable": ("components/shapehint/hint_geometry.cpp",
-                                    {"toolkit core", "toolkit graphics", "components"}),
-    "kelvora_components": ("components/trayicon/tray_icon.cpp",
-                           {"toolkit core", "toolkit win", "toolkit graphics", "toolkit forms", "components"}),
-    "kelvora_forms_portable": ("forms/intro/fade.cpp", {"toolkit core", "forms"}),
-    "kelvora_forms": ("forms/intro/form1.cpp", set(HEADERS)),
-}
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+SOURCE_ENDINGS = (".h", ".c", ".cpp", ".rc")
 
 
-def syntax_only(command, probe):
-    """The compile command with the probe in place of its source and no
-    output: the object, its dependency file and the source are left out."""
-    args = shlex.split(command)
-    out = []
-    skip = False
-    for arg in args:
-        if skip:
-            skip = False
-            continue
-        if arg in ("-o", "-c", "-MT", "-MF", "-MQ"):
-            skip = True
-            continue
-        if arg in ("-MD", "-MMD"):
-            continue
-        out.append(arg)
-    return out + ["-fsyntax-only", str(probe)]
+class Layers:
+    def __init__(self, table, root):
+        self.root = root
+        self.libraries = table["libraries"]
+        self.generated = Path(table["generated"])
+        self.compiled_by = {}
+        for library, row in self.libraries.items():
+            for source in row["sources"]:
+                self.compiled_by.setdefault(source, library)
+        self.folders = {folder: library for library, row in self.libraries.items() for folder in row["folders"]}
+
+    def folder_owner(self, path):
+        held = [f for f in self.folders if path.startswith(f + "/")]
+        return self.folders[max(held, key=len)] if held else None
+
+    def owner(self, path):
+        """The library a file of the tree belongs to in this build, or None
+        where it is not one of this build's (or no layer's) files."""
+        if path in self.compiled_by:
+            return self.compiled_by[path]
+        stem, ending = path.rsplit(".", 1)
+        if ending != "h":
+            return None  # a source this build does not compile
+        for partner in (stem + ".cpp", stem + ".c"):
+            if partner in self.compiled_by:
+                return self.compiled_by[partner]
+            if (self.root / partner).exists():
+                return None  # its source is compiled by a library this build does not have
+        return self.folder_owner(path)
+
+    def visible(self, library):
+        seen, todo = set(), [library]
+        while todo:
+            current = todo.pop()
+            if current not in seen:
+                seen.add(current)
+                todo.extend(self.libraries[current]["links"])
+        return seen
+
+    def files(self):
+        """Every file of the layers in this build, with its library."""
+        paths = set(self.compiled_by)
+        for folder in self.folders:
+            paths.update(str(p.relative_to(self.root)) for p in (self.root / folder).rglob("*")
+                         if p.is_file() and p.name.endswith(SOURCE_ENDINGS))
+        for path in sorted(paths):
+            library = self.owner(path)
+            if library is not None:
+                yield path, library
+
+    def resolve(self, including, delimiter, name):
+        """The file an include reaches: ("tree", path), ("generated", None),
+        ("system", None), or ("missing", None)."""
+        tries = [self.root / name]
+        if delimiter == '"':
+            # The compiler looks beside the including file first.
+            tries.insert(0, (self.root / including).parent / name)
+        for candidate in tries:
+            if candidate.is_file():
+                return "tree", str(candidate.relative_to(self.root))
+        if delimiter == '"':
+            if (self.generated / name).is_file():
+                return "generated", None
+            return "missing", None
+        return "system", None
+
+
+def check(layers):
+    faults = []
+    includes = 0
+    files = 0
+    for path, library in layers.files():
+        files += 1
+        visible = layers.visible(library)
+        text = (layers.root / path).read_text(encoding="utf-8", errors="replace")
+        for number, line in enumerate(text.splitlines(), 1):
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            delimiter, name = match.groups()
+            where = f"{path}:{number}: {delimiter}{name}{'>' if delimiter == '<' else delimiter}"
+            if ".." in re.split(r"[/\\]", name):
+                faults.append(f"{where}: goes up a folder; write it from the source root")
+                continue
+            kind, target = layers.resolve(path, delimiter, name)
+            if kind == "missing":
+                faults.append(f"{where}: no such file from the source root")
+                continue
+            if kind != "tree":
+                continue
+            includes += 1
+            owner = layers.owner(target)
+            if owner is None:
+                faults.append(f"{where}: {target} is not a file of this build's layers, which {library} may include")
+            elif owner not in visible:
+                faults.append(f"{where}: {library} includes {target} of {owner}, a library it does not link "
+                              "(against the layers)")
+    return files, includes, faults
 
 
 def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
     build = Path(sys.argv[1]).resolve()
-    source_root = Path(__file__).resolve().parent.parent
-    entries = json.loads((build / "compile_commands.json").read_text())
-    commands = {}
-    for entry in entries:
-        file = Path(entry["file"])
-        if file.is_relative_to(source_root):
-            commands[str(file.relative_to(source_root))] = (entry["command"], entry["directory"])
-
-    checks = []
-    with tempfile.TemporaryDirectory() as scratch:
-        for library, (source, visible) in LIBRARIES.items():
-            if source not in commands:
-                continue  # not in this build (the host build has no Win32 layers)
-            command, directory = commands[source]
-            for layer, header in HEADERS.items():
-                probe = Path(scratch) / f"{library}-{layer.replace(' ', '_')}.cpp"
-                probe.write_text(f'#include "{header}"\n')
-                checks.append((library, layer, header, layer in visible, syntax_only(command, probe), directory))
-
-        def run(check):
-            library, layer, header, expected, args, directory = check
-            result = subprocess.run(args, cwd=directory, capture_output=True, text=True)
-            found = result.returncode == 0
-            missing = header in result.stderr and ("No such file" in result.stderr or "not found" in result.stderr)
-            # A header that is there must compile; one that is not must fail
-            # for that reason and no other.
-            ok = found if expected else (not found and missing)
-            return check, ok, result.stderr
-
-        with ThreadPoolExecutor(max_workers=2) as pool:
-            results = list(pool.map(run, checks))
-
-    if not results:
-        print(f"layers: no layer's sources in {build}/compile_commands.json", file=sys.stderr)
+    root = Path(__file__).resolve().parent.parent
+    table_path = build / "layers.json"
+    if not table_path.is_file():
+        print(f"layers: no layer table {table_path}; configure the build first", file=sys.stderr)
         return 1
-    failed = 0
-    for library in LIBRARIES:
-        mine = [(c, ok, err) for c, ok, err in results if c[0] == library]
-        if not mine:
-            continue
-        seen = [c[1] for c, _, _ in mine if c[3]]
-        unseen = [c[1] for c, _, _ in mine if not c[3]]
-        bad = [(c, err) for c, ok, err in mine if not ok]
-        print(f"layers: {library} sees {', '.join(seen)}" + (f"; not {', '.join(unseen)}" if unseen else "")
-              + (" -- WRONG" if bad else ""))
-        for (_, layer, header, expected, _, _), err in bad:
-            failed += 1
-            if expected or err.strip():
-                what = "does not compile" if expected else "fails, but not for want of the header"
-                print(f"  {header} ({layer}) {what}:\n    " + "\n    ".join(err.strip().splitlines()[:5]))
-            else:
-                print(f"  {header} ({layer}) is found: an include against the layers compiles")
-    print(f"layers summary: {len(results) - failed} of {len(results)} include checks as the layers say")
-    return 1 if failed else 0
+    layers = Layers(json.loads(table_path.read_text()), root)
+    files, includes, faults = check(layers)
+    for fault in faults:
+        print(f"layers: {fault}", file=sys.stderr)
+    if files == 0:
+        print(f"layers: no file of any layer in {table_path}", file=sys.stderr)
+        return 1
+    print(f"layers summary: {len(layers.libraries)} libraries, {files} files, "
+          f"{includes} includes of the tree; {len(faults)} against the layers")
+    return 1 if faults else 0
 
 
 if __name__ == "__main__":

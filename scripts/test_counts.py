@@ -2,13 +2,18 @@
 """Test-case counts of one run of the test command, layer by layer, and the
 one closing line over all of them.
 
-Each layer records its counts in a small JSON file under the counts folder
-(KELVORA_COUNTS, set by scripts/test.sh and scripts/test-wine10.sh);
-`summary` adds them up.
+Each layer records its counts, and the build it ran on, in a small JSON file
+under the counts folder (KELVORA_COUNTS, set by scripts/test.sh and
+scripts/test-wine10.sh); a script may add a note on what did not run, and
+why. `summary` adds the counts up and says what ran where:
+
+    N passed, N failed[, N skipped]; ran: host on the host build, win and e2e
+    on the 64-bit build[; failed to run: ...][; notes]
 
     test_counts.py host XML_DIR EXECUTABLE...   counts from GoogleTest XML reports
     test_counts.py failed LAYER                 a layer that could not run at all
-    test_counts.py summary                      "N passed, N failed, N skipped"
+    test_counts.py note TEXT                    a note for the closing line
+    test_counts.py summary                      the closing line
 """
 
 import json
@@ -24,10 +29,19 @@ def _folder():
     return Path(folder) if folder else None
 
 
-def record(layer, passed, failed, skipped=0):
-    """Stores a layer's counts, when the test command asked for them. A
-    lane's layers (KELVORA_LANE, e.g. "wine10") are kept apart from the
-    same layers of the test command."""
+# The builds a layer runs on, in the order the closing line names them.
+BUILDS = ("host build", "32-bit build", "64-bit build")
+
+
+def _safe(name):
+    return re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+
+
+def record(layer, passed, failed, skipped=0, build=None):
+    """Stores a layer's counts and the build it ran on (none for a step
+    that could not run), when the test command asked for them. A lane's
+    layers (KELVORA_LANE, e.g. "wine10") are kept apart from the same
+    layers of the test command."""
     folder = _folder()
     if folder is None:
         return
@@ -35,9 +49,17 @@ def record(layer, passed, failed, skipped=0):
     if lane:
         layer = f"{lane} {layer}"
     folder.mkdir(parents=True, exist_ok=True)
-    safe = re.sub(r"[^A-Za-z0-9_.-]", "_", layer)
-    (folder / f"{safe}.json").write_text(json.dumps(
-        {"layer": layer, "passed": passed, "failed": failed, "skipped": skipped}))
+    (folder / f"{_safe(layer + ' ' + (build or ''))}.json").write_text(json.dumps(
+        {"layer": layer, "build": build, "passed": passed, "failed": failed, "skipped": skipped}))
+
+
+def note(text):
+    """A note for the closing line, such as what was built but not run."""
+    folder = _folder()
+    if folder is None:
+        return
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / f"note-{_safe(text)[:60]}.txt").write_text(text)
 
 
 def gtest_text_counts(output):
@@ -75,20 +97,40 @@ def host(xml_dir, executables):
         report = Path(xml_dir) / f"{name}.xml"
         counts = gtest_xml_counts(report) if report.is_file() else (0, 1, 0)
         totals = [a + b for a, b in zip(totals, counts)]
-    record("host", *totals)
+    record("host", *totals, build="host build")
     print(f"host summary: {totals[0]} passed, {totals[1]} failed, {totals[2]} skipped")
+
+
+def _names(items):
+    return items[0] if len(items) == 1 else ", ".join(items[:-1]) + " and " + items[-1]
 
 
 def summary():
     folder = _folder()
     totals = [0, 0, 0]
+    ran = {}  # build: the layers that ran on it
+    unrun = []
+    notes = []
     if folder and folder.is_dir():
-        for path in sorted(folder.glob("*.json")):
+        # In the order the layers ran.
+        for path in sorted(folder.glob("*.json"), key=lambda p: (p.stat().st_mtime_ns, p.name)):
             counts = json.loads(path.read_text())
             totals = [t + counts[k] for t, k in zip(totals, ("passed", "failed", "skipped"))]
+            if counts.get("build"):
+                ran.setdefault(counts["build"], []).append(counts["layer"])
+            else:
+                unrun.append(counts["layer"])
+        notes = sorted({path.read_text().strip() for path in folder.glob("note-*.txt")})
     line = f"{totals[0]} passed, {totals[1]} failed"
     if totals[2]:
         line += f", {totals[2]} skipped"
+    order = sorted(ran, key=lambda b: BUILDS.index(b) if b in BUILDS else len(BUILDS))
+    if order:
+        line += "; ran: " + ", ".join(f"{_names(ran[build])} on the {build}" for build in order)
+    if unrun:
+        line += "; failed to run: " + ", ".join(unrun)
+    for text in notes:
+        line += f"; {text}"
     print(line)
     return 1 if totals[1] else 0
 
@@ -99,6 +141,9 @@ def main(argv):
         return 0
     if argv[:1] == ["failed"] and len(argv) == 2:
         record(argv[1], 0, 1)
+        return 0
+    if argv[:1] == ["note"] and len(argv) == 2:
+        note(argv[1])
         return 0
     if argv == ["summary"]:
         return summary()

@@ -124,6 +124,11 @@ def source_lines(exe, offsets):
     return places
 
 
+def build_name(path):
+    """'32-bit build' or '64-bit build': the build a Windows executable is of."""
+    return "64-bit build" if pe_machine(path) == "x64" else "32-bit build"
+
+
 def can_run_32bit():
     """Whether this kernel runs 32-bit x86 programs, which Wine's 32-bit loader is.
 
@@ -197,6 +202,12 @@ def _registry_file(size, dpi=96, desktop=True):
         key(r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts",
             {"LogPixels": dpi})
         key(r"HKEY_CURRENT_USER\Control Panel\Desktop", {"LogPixels": dpi})
+        # "DpiScalingVer" is left out on purpose. Without it Wine 8 makes
+        # every process per-monitor aware (version 1) before the manifest is
+        # read; with it, Wine 8 reads the manifest, refuses its PerMonitorV2
+        # and stops there, leaving kelvora.exe unaware, as no Windows does.
+        # Version 1 is what Windows 8.1 gives the program; Wine 10 reads the
+        # manifest either way and gives version 2, as Windows 10 and 11 do.
     return "\r\n".join(lines)
 
 

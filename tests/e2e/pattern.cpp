@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/win_support.h"
 #include "toolkit/graphics/dib.h"
 
 namespace {
@@ -74,12 +75,8 @@ int wmain(int argc, wchar_t** argv) {
   height = _wtoi(argv[5]);
   if ((mode != L"pixels" && mode != L"halftone") || width <= 0 || height <= 0) return 2;
 
-  HDC screen = GetDC(nullptr);
-  HPALETTE halftone = CreateHalftonePalette(screen);
-  ReleaseDC(nullptr, screen);
-  PALETTEENTRY entries[256] = {};
-  const UINT count = GetPaletteEntries(halftone, 0, 256, entries);
-  DeleteObject(halftone);
+  const std::vector<PALETTEENTRY> entries = ScreenHalftoneEntries();
+  const size_t count = entries.size();
   if (count == 0) return 1;
 
   pixels.resize(static_cast<size_t>(width) * height);
@@ -103,7 +100,7 @@ int wmain(int argc, wchar_t** argv) {
   UpdateWindow(wnd);
 
   std::string palette;
-  for (UINT i = 0; i < count; ++i)
+  for (size_t i = 0; i < count; ++i)
     palette += (i ? ", [" : "[") + std::to_string(entries[i].peRed) + ", " + std::to_string(entries[i].peGreen) +
                ", " + std::to_string(entries[i].peBlue) + "]";
   std::printf("{\"hwnd\": %llu, \"palette\": [%s]}\n",

@@ -70,7 +70,8 @@ def main():
 
     failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
     skipped = len(result.skipped) + len(result.expectedFailures)
-    test_counts.record("e2e", result.testsRun - failed - skipped, failed, skipped)
+    test_counts.record("e2e", result.testsRun - failed - skipped, failed, skipped,
+                       build=harness.build_name(args.exe))
     print(f"\ne2e summary: {result.testsRun} run, {len(result.failures)} failed, "
           f"{len(result.errors)} errors, {len(result.skipped)} skipped in {elapsed:.1f} s; "
           f"artifacts in {harness.ARTIFACTS}")

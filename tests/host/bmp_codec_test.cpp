@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bmp_test_files.h"
+#include "tests/support/bmp_test_files.h"
 
 namespace {
 
@@ -74,96 +74,52 @@ Bytes Tail(const Bytes& file, size_t from) { return Bytes(file.begin() + static_
 
 // --- Writer -----------------------------------------------------------------
 
-TEST(BmpEncode, EightBitWithFullColourTable) {
-  BmpImage image;
-  image.width = 3;
-  image.height = 2;
-  image.bits_per_pixel = 8;
-  image.palette = FakeHalftone();
-  // Rows of 3 pixels padded to 4 bytes; bottom row first.
-  image.pixels = {10, 11, 12, 0, 20, 21, 22, 0};
-  const Bytes file = EncodeBmp(image);
-  // 14 + 40 + 256 × 4 = 1078 bytes before the pixels, 8 bytes of pixels.
-  ExpectHeader(file, 1086, 1078, 3, 2, 8, 8, 256);
-  ExpectTableWritten(file, image.palette);
-  EXPECT_EQ(Tail(file, 1078), (Bytes{10, 11, 12, 0, 20, 21, 22, 0}));
-}
+// A picture of each writable depth and table, with its headers' fields
+// worked out by hand: the pixels follow the table, each row padded to four
+// bytes, the bottom row first.
+struct EncodeCase {
+  const char* what;
+  int32_t width, height;
+  uint16_t bits;
+  std::vector<RgbQuad> palette;
+  Bytes pixels;
+  uint32_t file_size, offset, size_image, colors;
+};
 
-TEST(BmpEncode, SixteenBitWithAdditionalTable) {
-  BmpImage image;
-  image.width = 3;
-  image.height = 2;
-  image.bits_per_pixel = 16;
-  image.palette = FakeHalftone();
-  // 3 × 2 bytes padded to 8 per row.
-  image.pixels = {0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C, 0, 0,
-                  0xFF, 0x7F, 0x00, 0x00, 0x10, 0x42, 0, 0};
-  const Bytes file = EncodeBmp(image);
-  ExpectHeader(file, 1078 + 16, 1078, 3, 2, 16, 16, 256);
-  ExpectTableWritten(file, image.palette);
-  EXPECT_EQ(Tail(file, 1078), image.pixels);
-}
-
-TEST(BmpEncode, TwentyFourBitWithAdditionalTable) {
-  BmpImage image;
-  image.width = 3;
-  image.height = 2;
-  image.bits_per_pixel = 24;
-  image.palette = FakeHalftone();
-  // 9 bytes padded to 12 per row.
-  image.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0};
-  const Bytes file = EncodeBmp(image);
-  ExpectHeader(file, 1102, 1078, 3, 2, 24, 24, 256);
-  ExpectTableWritten(file, image.palette);
-  EXPECT_EQ(Tail(file, 1078), image.pixels);
-}
-
-TEST(BmpEncode, ThirtyTwoBitWithAdditionalTable) {
-  BmpImage image;
-  image.width = 3;
-  image.height = 2;
-  image.bits_per_pixel = 32;
-  image.palette = FakeHalftone();
-  image.pixels = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 11, 12, 13, 0, 14, 15, 16, 0, 17, 18, 19, 0};
-  const Bytes file = EncodeBmp(image);
-  ExpectHeader(file, 1102, 1078, 3, 2, 32, 24, 256);
-  ExpectTableWritten(file, image.palette);
-  EXPECT_EQ(Tail(file, 1078), image.pixels);
-}
-
-TEST(BmpEncode, ShortTableMovesThePixelOffset) {
-  BmpImage image;
-  image.width = 5;
-  image.height = 3;
-  image.bits_per_pixel = 24;
-  image.palette.assign(20, RgbQuad{1, 2, 3, 0});
-  image.pixels.assign(48, 0xAB);  // 15 bytes padded to 16, three rows
-  const Bytes file = EncodeBmp(image);
-  // 54 + 20 × 4 = 134; 134 + 48 = 182.
-  ExpectHeader(file, 182, 134, 5, 3, 24, 48, 20);
-}
-
-TEST(BmpEncode, NoTableStartsPixelsAfterTheHeader) {
-  BmpImage image;
-  image.width = 1;
-  image.height = 1;
-  image.bits_per_pixel = 24;
-  image.pixels = {7, 8, 9, 0};
-  const Bytes file = EncodeBmp(image);
-  ExpectHeader(file, 58, 54, 1, 1, 24, 4, 0);
-  EXPECT_EQ(Tail(file, 54), (Bytes{7, 8, 9, 0}));
-}
-
-TEST(BmpEncode, OneBitRowsPadToFourBytes) {
-  BmpImage image;
-  image.width = 10;
-  image.height = 2;
-  image.bits_per_pixel = 1;
-  image.palette = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
-  image.pixels = {0xFF, 0xC0, 0, 0, 0x80, 0x40, 0, 0};
-  const Bytes file = EncodeBmp(image);
-  ExpectHeader(file, 70, 62, 10, 2, 1, 8, 2);
-  EXPECT_EQ(Tail(file, 62), image.pixels);
+TEST(BmpEncode, EveryDepthWritesItsHeadersTableAndPixels) {
+  const std::vector<RgbQuad> halftone = FakeHalftone();
+  const EncodeCase cases[] = {
+      // Rows of 3 pixels padded to 4 bytes. 14 + 40 + 256 × 4 = 1078 bytes
+      // before the pixels.
+      {"8 bits, full colour table", 3, 2, 8, halftone, {10, 11, 12, 0, 20, 21, 22, 0}, 1086, 1078, 8, 256},
+      // 3 × 2 bytes padded to 8 per row.
+      {"16 bits, additional table", 3, 2, 16, halftone,
+       {0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C, 0, 0, 0xFF, 0x7F, 0x00, 0x00, 0x10, 0x42, 0, 0}, 1094, 1078, 16, 256},
+      // 9 bytes padded to 12 per row.
+      {"24 bits, additional table", 3, 2, 24, halftone,
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0}, 1102, 1078, 24, 256},
+      {"32 bits, additional table", 3, 2, 32, halftone,
+       {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 11, 12, 13, 0, 14, 15, 16, 0, 17, 18, 19, 0}, 1102, 1078, 24, 256},
+      // 54 + 20 × 4 = 134; 15 bytes padded to 16, three rows: 134 + 48 = 182.
+      {"a short table moves the pixel offset", 5, 3, 24, std::vector<RgbQuad>(20, RgbQuad{1, 2, 3, 0}),
+       Bytes(48, 0xAB), 182, 134, 48, 20},
+      {"no table: the pixels follow the header", 1, 1, 24, {}, {7, 8, 9, 0}, 58, 54, 4, 0},
+      {"1 bit: rows pad to four bytes", 10, 2, 1, {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}},
+       {0xFF, 0xC0, 0, 0, 0x80, 0x40, 0, 0}, 70, 62, 8, 2},
+  };
+  for (const EncodeCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    BmpImage image;
+    image.width = c.width;
+    image.height = c.height;
+    image.bits_per_pixel = c.bits;
+    image.palette = c.palette;
+    image.pixels = c.pixels;
+    const Bytes file = EncodeBmp(image);
+    ExpectHeader(file, c.file_size, c.offset, c.width, c.height, c.bits, c.size_image, c.colors);
+    ExpectTableWritten(file, c.palette);
+    EXPECT_EQ(Tail(file, c.offset), c.pixels);
+  }
 }
 
 TEST(BmpEncode, EmptyPictureWritesNothing) {
@@ -294,49 +250,45 @@ TEST(BmpDecode, TwoBitPicturesWidenToEightBits) {
   EXPECT_EQ(image.pixels, (Bytes{0, 1, 2, 3, 2, 0, 0, 0}));
 }
 
-TEST(BmpDecode, Rgb565BecomesThirtyTwoBit) {
-  InfoFields f;
-  f.width = 3;
-  f.bits = 16;
-  f.compression = 3;
-  Builder masks;
-  masks.U32(0xF800).U32(0x07E0).U32(0x001F);
-  f.between = masks.bytes;
-  f.pixels = {0x00, 0xF8, 0xE0, 0x07, 0x10, 0x00, 0, 0};
-  const BmpImage image = DecodeBmp(InfoFile(f));
-  EXPECT_EQ(image.bits_per_pixel, 32);
-  EXPECT_FALSE(image.has_alpha);
-  // Blue 16 of 31 scales to 132 (16 × 255 / 31 = 131.6, rounded).
-  EXPECT_EQ(ToArgb(image), (std::vector<uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF000084}));
-}
-
-TEST(BmpDecode, DefaultMasksKeepTheBiRgbLayout) {
-  InfoFields f;
-  f.width = 1;
-  f.bits = 16;
-  f.compression = 3;
-  Builder masks;
-  masks.U32(0x7C00).U32(0x03E0).U32(0x001F);
-  f.between = masks.bytes;
-  f.pixels = {0x34, 0x12, 0, 0};
-  const BmpImage image = DecodeBmp(InfoFile(f));
-  EXPECT_EQ(image.bits_per_pixel, 16);
-  EXPECT_EQ(image.pixels, f.pixels);
-}
-
-TEST(BmpDecode, AlphaBitfieldsKeepAlpha) {
-  InfoFields f;
-  f.width = 1;
-  f.bits = 32;
-  f.compression = 6;  // BI_ALPHABITFIELDS: four masks after the header
-  Builder masks;
-  masks.U32(0x00FF0000).U32(0x0000FF00).U32(0x000000FF).U32(0xFF000000);
-  f.between = masks.bytes;
-  f.pixels = {1, 2, 3, 0x80};
-  const BmpImage image = DecodeBmp(InfoFile(f));
-  EXPECT_EQ(image.bits_per_pixel, 32);
-  EXPECT_TRUE(image.has_alpha);
-  EXPECT_EQ(ToArgb(image), (std::vector<uint32_t>{0x80030201}));
+// Pixels laid out by bit masks: 5-6-5 becomes 32 bits, the 5-5-5 masks of
+// a plain 16-bit picture keep its layout, and alpha bit fields keep alpha.
+// A 5-bit channel v scales to (v × 255 + 15) / 31: blue 16 of 31 is 132.
+TEST(BmpDecode, BitFieldsAsTheirMasksSay) {
+  const struct {
+    const char* what;
+    int32_t width;
+    uint16_t bits;
+    uint32_t compression;
+    std::vector<uint32_t> masks;
+    Bytes pixels;
+    uint16_t decoded_bits;
+    bool has_alpha;
+    std::vector<uint32_t> argb;
+  } cases[] = {
+      {"5-6-5", 3, 16, 3, {0xF800, 0x07E0, 0x001F}, {0x00, 0xF8, 0xE0, 0x07, 0x10, 0x00, 0, 0}, 32, false,
+       {0xFFFF0000, 0xFF00FF00, 0xFF000084}},
+      // 0x1234: red 4, green 17, blue 20 of 31.
+      {"the default 5-5-5", 1, 16, 3, {0x7C00, 0x03E0, 0x001F}, {0x34, 0x12, 0, 0}, 16, false, {0xFF218CA5}},
+      // BI_ALPHABITFIELDS: four masks after the header.
+      {"alpha", 1, 32, 6, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, {1, 2, 3, 0x80}, 32, true,
+       {0x80030201}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InfoFields f;
+    f.width = c.width;
+    f.bits = c.bits;
+    f.compression = c.compression;
+    Builder masks;
+    for (uint32_t mask : c.masks) masks.U32(mask);
+    f.between = masks.bytes;
+    f.pixels = c.pixels;
+    const BmpImage image = DecodeBmp(InfoFile(f));
+    EXPECT_EQ(image.bits_per_pixel, c.decoded_bits);
+    EXPECT_EQ(image.has_alpha, c.has_alpha);
+    EXPECT_EQ(ToArgb(image), c.argb);
+    if (c.decoded_bits == c.bits) EXPECT_EQ(image.pixels, c.pixels) << "kept as stored";
+  }
 }
 
 TEST(BmpDecode, Rle8RunsLiteralsDeltaAndEndOfLine) {

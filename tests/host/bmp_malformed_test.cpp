@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "allocation_probe.h"
-#include "bmp_test_files.h"
+#include "tests/support/bmp_test_files.h"
 
 namespace {
 
@@ -23,7 +23,9 @@ using kelvora_test::InfoFields;
 using kelvora_test::InfoFile;
 using kelvora_test::Palette;
 
-Bytes ValidEightBit() {
+// A valid 5 x 3 picture of 8 bits with a two-entry table, each malformed
+// file's starting point.
+InfoFields ValidEightBitFields() {
   InfoFields f;
   f.width = 5;
   f.height = 3;
@@ -31,8 +33,10 @@ Bytes ValidEightBit() {
   f.colors_used = 2;
   f.between = Palette({{0, 0, 0, 0}, {255, 255, 255, 0}});
   f.pixels.assign(24, 1);
-  return InfoFile(f);
+  return f;
 }
+
+Bytes ValidEightBit() { return InfoFile(ValidEightBitFields()); }
 
 TEST(BmpDecodeMalformed, EveryTruncationIsRejected) {
   const Bytes whole = ValidEightBit();
@@ -88,13 +92,7 @@ TEST(BmpDecodeMalformed, BadGeometryAndFormat) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    InfoFields f;
-    f.width = 5;
-    f.height = 3;
-    f.bits = 8;
-    f.colors_used = 2;
-    f.between = Palette({{0, 0, 0, 0}, {255, 255, 255, 0}});
-    f.pixels.assign(24, 1);
+    InfoFields f = ValidEightBitFields();
     c.change(f);
     EXPECT_THROW(DecodeBmp(InfoFile(f)), InvalidBitmap);
   }

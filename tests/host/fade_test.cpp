@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/host/reference_generator.h"
+#include "tests/support/reference_generator.h"
 #include "toolkit/core/random.h"
 
 namespace {

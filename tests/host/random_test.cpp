@@ -1,5 +1,5 @@
 #include "toolkit/core/random.h"
-#include "tests/host/reference_generator.h"
+#include "tests/support/reference_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,8 @@
 
 namespace {
 
-TEST(Random, SeedLeavesTheDocumentedState) {
-  kelvora_random::Seed();
-  EXPECT_EQ(kelvora_random::State(), 22695478u);
-}
-
+// The reference starts from the documented state 22695478: the same first
+// outputs are the seed's proof.
 TEST(Random, FirstOutputsMatchAnIndependentComputation) {
   kelvora_random::Seed();
   ReferenceGenerator reference;

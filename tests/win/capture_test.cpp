@@ -14,6 +14,7 @@
 #include "forms/capture/screen_capture.h"
 #include "forms/intro/form1.h"
 #include "tests/support/bmp_reference.h"
+#include "tests/support/win_support.h"
 #include "tests/win/screen_pixels.h"
 #include "tests/win/win_test_support.h"
 #include "toolkit/core/exceptions.h"
@@ -32,14 +33,8 @@ const RECT kPatternPlace{40, 30, 40 + 256, 30 + 160};
 Rgb RegionPattern(int x, int y) { return MakeRgb(x * 37 + y, y * 59 + x / 3, (x / 7) * 23 + (y / 5) * 11); }
 
 std::vector<RgbQuad> HalftoneEntries() {
-  HDC screen = GetDC(nullptr);
-  HPALETTE palette = CreateHalftonePalette(screen);
-  ReleaseDC(nullptr, screen);
-  PALETTEENTRY entries[256] = {};
-  const UINT n = GetPaletteEntries(palette, 0, 256, entries);
-  DeleteObject(palette);
   std::vector<RgbQuad> out;
-  for (UINT i = 0; i < n; ++i) out.push_back({entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0});
+  for (const PALETTEENTRY& e : ScreenHalftoneEntries()) out.push_back({e.peBlue, e.peGreen, e.peRed, 0});
   return out;
 }
 

@@ -188,6 +188,19 @@ TEST_F(SettingsKeysTest, TheFocusRectangleFollowsTheKeyboardCues) {
   SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(cues_before)), 0);
 }
 
+// A box that keeps the keys that reach its window.
+class KeyBox : public TPanel {
+ public:
+  using TPanel::TPanel;
+  std::vector<WPARAM> keys;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_KEYDOWN) keys.push_back(wp);
+    return TPanel::WndProc(msg, wp, lp);
+  }
+};
+
 // A form of containers inside containers and no radio buttons: the walk
 // goes through a container's children in their own order.
 class NestedForm : public TForm {
@@ -206,14 +219,14 @@ class NestedForm : public TForm {
     FinishConstruction();
   }
   const wchar_t* ClassName() const override { return L"TKelvoraNestedKeysForm"; }
-  TPanel* Box(TWinControl* parent, bool stop) {
-    auto* p = new TPanel(this);
+  KeyBox* Box(TWinControl* parent, bool stop) {
+    auto* p = new KeyBox(this);
     p->SetParent(parent);
     p->SetBounds(0, 0, 50, 50);
     p->SetTabStop(stop);
     return p;
   }
-  TPanel *outer, *inner, *first, *second, *last, *hidden;
+  KeyBox *outer, *inner, *first, *second, *last, *hidden;
 };
 
 class DialogKeysTest : public testing::Test {
@@ -247,6 +260,16 @@ TEST_F(DialogKeysTest, TabGoesThroughContainersInTheirOwnOrderSkippingWhatCannot
   // Ctrl+Tab and arrows on a control that has no group are not the form's.
   EXPECT_FALSE(form->DialogKey(VK_TAB, ssCtrl));
   EXPECT_FALSE(form->DialogKey(VK_DOWN, 0));
+}
+
+TEST_F(DialogKeysTest, AKeyTheFormUsesNeverReachesTheFocusedControlAndOneItLeavesDoes) {
+  form->Show();
+  ASSERT_EQ(GetFocus(), form->last->Handle());
+  PostMessageW(form->last->Handle(), WM_KEYDOWN, VK_F5, 1);
+  PostMessageW(form->last->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  Application->ProcessMessages();
+  EXPECT_EQ(form->last->keys, std::vector<WPARAM>{VK_F5});
+  EXPECT_EQ(GetFocus(), form->outer->Handle()) << "Tab was the form's";
 }
 
 TEST_F(DialogKeysTest, AFormWithoutTabStopsTakesTheFocusItselfAndLeavesItsKeysAlone) {

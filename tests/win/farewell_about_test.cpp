@@ -13,12 +13,12 @@
 #include "forms/settings/about_box.h"
 #include "forms/settings/form6.h"
 #include "resources/resource_ids.h"
+#include "tests/support/win_support.h"
 #include "tests/win/win_test_support.h"
 #include "tests/win/window_readback.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/dib.h"
 #include "toolkit/graphics/metafile.h"
-#include "toolkit/win/text.h"
 
 namespace {
 

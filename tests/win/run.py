@@ -77,7 +77,7 @@ def run():
     print(f"\nwin summary: {len(programs)} programs, {len(failed)} failed; "
           f"{cases[0]} passed, {cases[1]} failed, {cases[2]} skipped cases in {time.monotonic() - started:.1f} s"
           + (f": {', '.join(failed)}" if failed else ""))
-    test_counts.record(f"win {args.build.name}", *cases)
+    test_counts.record("win", *cases, build=harness.build_name(probe))
     return 1 if failed else 0
 
 

@@ -11,9 +11,9 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/win_support.h"
 #include "tests/win/settings_fixture.h"
 #include "tests/win/window_readback.h"
-#include "toolkit/win/text.h"
 
 namespace {
 
@@ -201,11 +201,9 @@ TEST_F(SettingsTest, FirstRunChecksDoNotStartAndWritesNothing) {
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
-TEST_F(SettingsTest, AStaleAutostartPathIsReplacedByTheRunningProgram) {
-  ASSERT_EQ(machine_registry::WriteText(kRun, kAutostart, L"C:\\Old Copy\\kelvora.exe"), ERROR_SUCCESS);
-  Open();
-  EXPECT_TRUE(Checked(1));
-  EXPECT_FALSE(Checked(2));
+// The autostart value as the program stores it: this program's path, quoted
+// where it has a space, as NUL-terminated text.
+void ExpectAutostartIsThisProgram() {
   const auto stored = machine_registry::Read(kRun, kAutostart);
   ASSERT_TRUE(stored.has_value());
   EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
@@ -213,13 +211,24 @@ TEST_F(SettingsTest, AStaleAutostartPathIsReplacedByTheRunningProgram) {
   EXPECT_EQ(stored->data.size(), (stored->Text().size() + 1) * sizeof(wchar_t)) << "NUL-terminated";
 }
 
-TEST_F(SettingsTest, AnAutostartValueOfAnyTypeCountsAsPresent) {
-  ASSERT_EQ(machine_registry::WriteDword(kRun, kAutostart, 1), ERROR_SUCCESS);
-  Open();
-  EXPECT_TRUE(Checked(1));
-  const auto stored = machine_registry::Read(kRun, kAutostart);
-  ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ)) << "rewritten as the program's path";
+TEST_F(SettingsTest, AnAutostartValueFoundChecksStartAndIsRewrittenAsTheRunningProgram) {
+  const struct {
+    const char* what;
+    LONG (*write)();
+  } cases[] = {
+      {"a stale path", [] { return machine_registry::WriteText(kRun, kAutostart, L"C:\\Old Copy\\kelvora.exe"); }},
+      {"a value of another type", [] { return machine_registry::WriteDword(kRun, kAutostart, 1); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(c.write(), ERROR_SUCCESS);
+    Open();
+    EXPECT_TRUE(Checked(1));
+    EXPECT_FALSE(Checked(2));
+    ExpectAutostartIsThisProgram();
+    delete form;
+    form = nullptr;
+  }
 }
 
 TEST_F(SettingsTest, AnUnofferedDisplayTimeReachesTheIntroWindowButChecksNoButton) {
@@ -252,35 +261,40 @@ TEST_F(SettingsTest, EachOfferedDisplayTimeChecksItsOwnButtonAndIsWrittenBack) {
   }
 }
 
-TEST_F(SettingsTest, AShortValueOfAnotherTypeIsAnInvalidDataTypeAndEndsTheShowHandler) {
-  // "abc" is four bytes with its NUL in code page 936.
-  ASSERT_EQ(machine_registry::WriteText(kStudio, kTime, L"abc"), ERROR_SUCCESS);
-  DialogWatcher watcher;
-  Open();
-  ASSERT_EQ(watcher.Seen().size(), 1u);
-  EXPECT_EQ(watcher.Seen()[0].text, L"Invalid data type for 'OrvakTuV20Time'");
-  EXPECT_EQ(watcher.Seen()[0].caption, Application->Title());
-  EXPECT_EQ(watcher.Seen()[0].owner, Application->Handle());
-  EXPECT_TRUE(Checked(2)) << "the autostart group was read before";
-  ExpectNoDisplayTimeChecked();
-  EXPECT_EQ(intro->Timer1->Interval(), kLayoutInterval);
-  EXPECT_TRUE(IsWindowVisible(form->Handle())) << "the window opens all the same";
-  EXPECT_EQ(machine_registry::Read(kStudio, kTime)->Text(), L"abc") << "nothing written back";
-}
-
-TEST_F(SettingsTest, DataLongerThanFourBytesIsAFailedReadAndEndsTheShowHandler) {
+// A display time the accessor cannot read as an integer: its error in the
+// application's box, the show handler ends there (the autostart group was
+// read before it), the window opens all the same and nothing is written
+// back. Data longer than an integer's four bytes fails the read whatever its
+// type; four bytes or fewer of another type are a type error ("abc" is four
+// bytes with its NUL in code page 936).
+TEST_F(SettingsTest, AnUnreadableDisplayTimeShowsItsErrorAndEndsTheShowHandler) {
   const BYTE eight[8] = {0xB8, 0x0B, 0, 0, 0, 0, 0, 0};
-  for (const auto& [type, data, size] : {std::tuple<DWORD, const void*, DWORD>{REG_SZ, L"3000", 10},
-                                         std::tuple<DWORD, const void*, DWORD>{REG_BINARY, eight, 8}}) {
-    ASSERT_EQ(machine_registry::Write(kStudio, kTime, type, data, size), ERROR_SUCCESS);
+  const struct {
+    DWORD type;
+    const void* data;
+    DWORD size;
+    const wchar_t* error;
+  } cases[] = {
+      {REG_SZ, L"abc", 8, L"Invalid data type for 'OrvakTuV20Time'"},
+      {REG_SZ, L"3000", 10, L"Failed to get data for 'OrvakTuV20Time'"},
+      {REG_BINARY, eight, 8, L"Failed to get data for 'OrvakTuV20Time'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(NarrowToUtf8(c.error) + ", type " + std::to_string(c.type) + ", " + std::to_string(c.size) + " bytes");
+    ASSERT_EQ(machine_registry::Write(kStudio, kTime, c.type, c.data, c.size), ERROR_SUCCESS);
     DialogWatcher watcher;
     Open();
-    ASSERT_EQ(watcher.Seen().size(), 1u) << type;
-    EXPECT_EQ(watcher.Seen()[0].text, L"Failed to get data for 'OrvakTuV20Time'");
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text, c.error);
     EXPECT_EQ(watcher.Seen()[0].caption, Application->Title());
+    EXPECT_EQ(watcher.Seen()[0].owner, Application->Handle());
+    EXPECT_TRUE(Checked(2));
     ExpectNoDisplayTimeChecked();
     EXPECT_EQ(intro->Timer1->Interval(), kLayoutInterval);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    const auto stored = machine_registry::Read(kStudio, kTime);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->data, std::vector<BYTE>(static_cast<const BYTE*>(c.data), static_cast<const BYTE*>(c.data) + c.size));
     delete form;
     form = nullptr;
   }
@@ -331,10 +345,7 @@ TEST_F(SettingsTest, StartAutomaticallyStoresTheProgramPathAndDoNotStartDeletesI
   SendMessageW(form->RadioButton1->Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(Checked(1));
   EXPECT_FALSE(Checked(2));
-  const auto stored = machine_registry::Read(kRun, kAutostart);
-  ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(stored->Text(), Quoted(RunningProgram()));
+  ExpectAutostartIsThisProgram();
   SendMessageW(form->RadioButton2->Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(Checked(2));
   EXPECT_FALSE(machine_registry::Read(kRun, kAutostart).has_value());

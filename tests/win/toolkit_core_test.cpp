@@ -8,7 +8,6 @@
 #include "toolkit/forms/application.h"
 #include "toolkit/forms/form.h"
 #include "toolkit/win/callback_exception.h"
-#include "toolkit/win/message_loop.h"
 #include "toolkit/win/timer.h"
 #include "toolkit/win/utility_window.h"
 
@@ -176,29 +175,6 @@ TEST(WindowLayer, TrampolineHandsWhatItCatchesToTheInstalledHandler) {
   EXPECT_EQ(SendMessageW(window->Handle(), WM_APP, 0, 0), 0) << "dropped, not unwound through the system";
   EXPECT_EQ(caught.size(), 1u);
   SetCallbackExceptionHandler(application);
-  DeallocateHWnd(window);
-}
-
-TEST(WindowLayer, DialogKeyHookTakesAKeyBeforeItsWindow) {
-  std::vector<UINT> reached;
-  auto window = AllocateHWnd([&](UINT msg, WPARAM, LPARAM, bool&) -> LRESULT {
-    if (msg == WM_KEYDOWN || msg == WM_APP) reached.push_back(msg);
-    return 0;
-  });
-  std::vector<WPARAM> hooked;
-  const DialogKeyHook application = SetDialogKeyHook([&](const MSG& msg) {
-    if (msg.hwnd != window->Handle() || msg.message != WM_KEYDOWN) return false;
-    hooked.push_back(msg.wParam);
-    return msg.wParam == VK_TAB;
-  });
-  PostMessageW(window->Handle(), WM_KEYDOWN, VK_TAB, 0);
-  PostMessageW(window->Handle(), WM_KEYDOWN, VK_F5, 0);
-  PostMessageW(window->Handle(), WM_APP, 0, 0);
-  while (DispatchNextMessage(false) != MessageStep::None) {
-  }
-  EXPECT_EQ(hooked, (std::vector<WPARAM>{VK_TAB, VK_F5}));
-  EXPECT_EQ(reached, (std::vector<UINT>{WM_KEYDOWN, WM_APP})) << "only the key the hook left reaches the window";
-  SetDialogKeyHook(application);
   DeallocateHWnd(window);
 }
 

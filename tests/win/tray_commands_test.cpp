@@ -21,7 +21,7 @@
 #include "forms/intro/form1.h"
 #include "forms/settings/form4.h"
 #include "forms/settings/form6.h"
-#include "tests/host/bmp_test_files.h"
+#include "tests/support/bmp_test_files.h"
 #include "tests/win/win_test_support.h"
 #include "toolkit/forms/screen.h"
 

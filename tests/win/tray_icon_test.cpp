@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "components/trayicon/tray_dispatch.h"
 #include "components/trayicon/tray_icon.h"
 #include "resources/resource_ids.h"
 #include "tests/win/win_test_support.h"
@@ -164,8 +165,10 @@ TEST(TrayIcon, TheMenusCloseEventNamesTheChosenItemBeforeItsClick) {
 }
 
 // Every mouse message of the shell sent to the real icon window, with the
-// restore action on a plain click and no menu: what each must raise, in
-// order, written out message by message.
+// restore action on a plain click and no menu: each raises, in order, the
+// events of the steps the dispatch gives it (whose every message and
+// trigger the host tests go through), and a message that is no mouse
+// button's raises nothing.
 TEST(TrayIcon, EveryCallbackMessageThroughTheIconsWindow) {
   auto list = ElevenIcons();
   TTrayIcon icon(nullptr);
@@ -186,27 +189,24 @@ TEST(TrayIcon, EveryCallbackMessageThroughTheIconsWindow) {
   icon.OnMouseUp = [&](TComponent*, TMouseButton b, TShiftState, int, int) {
     log.push_back(std::string("up ") + button(b));
   };
-  const struct {
-    UINT message;
+  const auto events = [](const std::vector<TrayStep>& steps) {
+    static const char* const kButtons[] = {"left", "right", "middle"};
+    static const char* const kEvents[] = {"restore", "menu", "click", "dblclick", "down ", "up ", "move"};
     std::vector<std::string> raised;
-  } cases[] = {
-      {WM_MOUSEMOVE, {"move"}},
-      {WM_LBUTTONDOWN, {"down left"}},
-      {WM_LBUTTONUP, {"restore", "click", "up left"}},
-      {WM_LBUTTONDBLCLK, {"dblclick"}},
-      {WM_RBUTTONDOWN, {"down right"}},
-      {WM_RBUTTONUP, {"up right"}},
-      {WM_RBUTTONDBLCLK, {"dblclick"}},
-      {WM_MBUTTONDOWN, {"down middle"}},
-      {WM_MBUTTONUP, {"up middle"}},
-      {WM_MBUTTONDBLCLK, {"dblclick"}},
-      {WM_MOUSEWHEEL, {}},
+    for (const TrayStep& step : steps) {
+      std::string name = kEvents[step.kind];
+      if (step.kind == TrayStep::OnMouseDown || step.kind == TrayStep::OnMouseUp)
+        name += kButtons[static_cast<int>(step.button)];
+      raised.push_back(name);
+    }
+    return raised;
   };
-  for (const auto& c : cases) {
+  for (UINT message = WM_MOUSEMOVE; message <= WM_MOUSEWHEEL; ++message) {
     log.clear();
-    EXPECT_EQ(SendMessageW(icon.GetHandle(), WM_USER + 1, icon.NotifyData().uID, c.message), 0);
-    EXPECT_EQ(log, c.raised) << "message " << std::hex << c.message;
+    EXPECT_EQ(SendMessageW(icon.GetHandle(), WM_USER + 1, icon.NotifyData().uID, message), 0);
+    EXPECT_EQ(log, events(TrayStepsFor(message, imClick, imNone))) << "message " << std::hex << message;
   }
+  EXPECT_EQ(log, std::vector<std::string>{}) << "the wheel raises nothing";
   ShowWindow(Application->Handle(), SW_HIDE);
 }
 

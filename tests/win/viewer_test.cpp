@@ -24,10 +24,10 @@
 #include "forms/capture/form3.h"
 #include "forms/capture/screen_capture.h"
 #include "resources/resource_ids.h"
-#include "tests/host/bmp_test_files.h"
+#include "tests/support/bmp_reference.h"
+#include "tests/support/bmp_test_files.h"
 #include "tests/win/win_test_support.h"
 #include "tests/win/window_readback.h"
-#include "tests/support/bmp_reference.h"
 #include "toolkit/graphics/bmp_codec.h"
 
 namespace fs = std::filesystem;
@@ -109,57 +109,41 @@ std::vector<RgbQuad> TestTable() {
   return table;
 }
 
-// An 8-bit picture whose every pixel is `index`, with the test table; the
-// rows' padding is zero, as in every file the program writes.
-BmpImage Indexed(int width, int height, uint8_t index) {
+// A picture of that size and depth, its rows' padding zero as in every file
+// the program writes, each pixel's bytes (blue first) from `pixel`.
+BmpImage Picture(int width, int height, uint16_t bits, std::vector<RgbQuad> table,
+                 const std::function<std::vector<uint8_t>(int x, int y)>& pixel) {
   BmpImage image;
   image.width = width;
   image.height = height;
-  image.bits_per_pixel = 8;
-  image.palette = TestTable();
-  const size_t stride = kelvora_image::RowStride(width, 8);
+  image.bits_per_pixel = bits;
+  image.palette = std::move(table);
+  const size_t stride = kelvora_image::RowStride(width, bits), size = bits / 8u;
   image.pixels.assign(stride * static_cast<size_t>(height), 0);
   for (int y = 0; y < height; ++y)
-    std::fill_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * stride), width, index);
+    for (int x = 0; x < width; ++x) {
+      const size_t at = static_cast<size_t>(y) * stride + static_cast<size_t>(x) * size;
+      std::ranges::copy(pixel(x, y), image.pixels.begin() + static_cast<std::ptrdiff_t>(at));
+    }
   return image;
+}
+
+// An 8-bit picture whose every pixel is `index`, with the test table.
+BmpImage Indexed(int width, int height, uint8_t index) {
+  return Picture(width, height, 8, TestTable(), [&](int, int) { return std::vector<uint8_t>{index}; });
 }
 
 // A 24-bit picture of a gradient, with the test table as its additional
 // colour table (as region captures carry the halftone palette).
 BmpImage TrueColour(int width, int height) {
-  BmpImage image;
-  image.width = width;
-  image.height = height;
-  image.bits_per_pixel = 24;
-  image.palette = TestTable();
-  const size_t stride = kelvora_image::RowStride(width, 24);
-  image.pixels.assign(stride * static_cast<size_t>(height), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = &image.pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-      p[0] = static_cast<uint8_t>(x * 5);
-      p[1] = static_cast<uint8_t>(y * 9);
-      p[2] = static_cast<uint8_t>(x + y);
-    }
-  return image;
+  return Picture(width, height, 24, TestTable(), [](int x, int y) {
+    return std::vector<uint8_t>{static_cast<uint8_t>(x * 5), static_cast<uint8_t>(y * 9), static_cast<uint8_t>(x + y)};
+  });
 }
 
 // A one-colour 24-bit picture.
 BmpImage Solid(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
-  BmpImage image;
-  image.width = width;
-  image.height = height;
-  image.bits_per_pixel = 24;
-  const size_t stride = kelvora_image::RowStride(width, 24);
-  image.pixels.assign(stride * static_cast<size_t>(height), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint8_t* p = &image.pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-      p[0] = blue;
-      p[1] = green;
-      p[2] = red;
-    }
-  return image;
+  return Picture(width, height, 24, {}, [&](int, int) { return std::vector<uint8_t>{blue, green, red}; });
 }
 
 // A save dialog as the driver met it.
@@ -779,42 +763,38 @@ TEST_F(ViewerTest, EmptyCaptureFileIsAnEmptyPictureAndSavesAsAnEmptyFile) {
   EXPECT_EQ(fs::file_size(target), 0u);
 }
 
-TEST_F(ViewerTest, SaveAsWritesTheLoadedEightBitPictureByteForByte) {
-  const std::vector<uint8_t> bytes = HandMade(Indexed(37, 23, 200));
-  WriteBytes(CaptureFile(), bytes);
-  ShowModally();
-  // The capture file changes after the showing: what is saved is the
-  // picture shown, not the file as it is now.
-  WriteBytes(CaptureFile(), kelvora_image::EncodeBmp(Indexed(5, 5, 1)));
-  const fs::path target = dir_ / L"copy.jpg";
-  DialogDriver driver(target.wstring());
-  form->N1Click(form->N1);
-  ASSERT_EQ(driver.SaveDialogs().size(), 1u);
-  EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal") << "BMP content, whatever the extension";
-  EXPECT_EQ(form->SavePictureDialog1->FileName(), target.wstring());
-}
-
-TEST_F(ViewerTest, SaveAsKeepsATrueColourPictureWithItsAdditionalTable) {
-  const std::vector<uint8_t> bytes = HandMade(TrueColour(33, 17));
-  ASSERT_EQ(bytes[28], 24);
-  WriteBytes(CaptureFile(), bytes);
-  ShowModally();
-  const fs::path target = dir_ / L"copy.bmp";
-  DialogDriver driver(target.wstring());
-  form->N1Click(form->N1);
-  EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal");
-}
-
-TEST_F(ViewerTest, SaveAsOverwritesAnExistingFileWithoutAsking) {
-  const std::vector<uint8_t> bytes = HandMade(Indexed(8, 8, 9));
-  WriteBytes(CaptureFile(), bytes);
-  ShowModally();
-  const fs::path target = dir_ / L"old.bmp";
-  WriteBytes(target, std::vector<uint8_t>(5000, 0xAA));
-  DialogDriver driver(target.wstring());
-  form->N1Click(form->N1);
-  EXPECT_TRUE(driver.Messages().empty());
-  EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal");
+// Save As writes the picture shown, byte for byte as the file it was read
+// from: BMP content whatever the name's extension, a true-colour picture
+// with its additional table, over an existing file without asking. The
+// capture file changes after each showing: what is saved is the picture
+// shown, not the file as it is now.
+TEST_F(ViewerTest, SaveAsWritesThePictureShownByteForByte) {
+  const struct {
+    const char* what;
+    BmpImage picture;
+    const wchar_t* target;
+    bool target_exists;
+  } cases[] = {
+      {"8 bits, a .jpg name", Indexed(37, 23, 200), L"copy.jpg", false},
+      {"24 bits with its additional table", TrueColour(33, 17), L"copy.bmp", false},
+      {"over an existing file", Indexed(8, 8, 9), L"old.bmp", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> bytes = HandMade(c.picture);
+    ASSERT_EQ(bytes[28], c.picture.bits_per_pixel);
+    WriteBytes(CaptureFile(), bytes);
+    ShowModally();
+    WriteBytes(CaptureFile(), kelvora_image::EncodeBmp(Indexed(5, 5, 1)));
+    const fs::path target = dir_ / c.target;
+    if (c.target_exists) WriteBytes(target, std::vector<uint8_t>(5000, 0xAA));
+    DialogDriver driver(target.wstring());
+    form->N1Click(form->N1);
+    ASSERT_EQ(driver.SaveDialogs().size(), 1u);
+    EXPECT_TRUE(driver.Messages().empty()) << "no question and no error";
+    EXPECT_EQ(FirstDifference(ReadBytes(target), bytes), "equal");
+    EXPECT_EQ(form->SavePictureDialog1->FileName(), target.wstring());
+  }
 }
 
 TEST_F(ViewerTest, CancelledSaveWritesNothingEvenAfterAnEarlierSave) {

@@ -8,7 +8,7 @@
 //   s32.bmp   32 bits, the same additional table (the region captures)
 //
 // Each is written twice, by TBitmap::SaveToFile (as the commands do) and by
-// EncodeBmp of TBitmap::ToImage (the names get an "e" before ".bmp"). Beside
+// EncodeBmp of the picture read whole (the names get an "e" before ".bmp"). Beside
 // them go <name>.rgb, the colours drawn (red, green, blue bytes, top row
 // first), worked out from the drawing formula, not read back, and
 // samples.txt with a line "name width height bits table_entries" for each.
@@ -31,12 +31,12 @@
 
 #include "forms/capture/screen_capture.h"
 #include "tests/support/bmp_reference.h"
+#include "tests/support/win_support.h"
 #include "tests/win/screen_pixels.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/forms/application.h"
 #include "toolkit/graphics/bitmap.h"
 #include "toolkit/graphics/bmp_codec.h"
-#include "toolkit/win/file_stream.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ void Write(const std::wstring& folder, const Sample& s, FILE* manifest) {
   GdiFlush();
   const std::string name = s.name;
   bitmap.SaveToFile(Join(folder, name + ".bmp"));
-  WriteWholeFile(Join(folder, name + "e.bmp"), kelvora_image::EncodeBmp(bitmap.ToImage()));
+  WriteWholeFile(Join(folder, name + "e.bmp"), kelvora_image::EncodeBmp(WholeImage(bitmap)));
   WriteWholeFile(Join(folder, name + ".rgb"), rgb);
   std::fprintf(manifest, "%s %d %d %d %zu\n", s.name, kWidth, kHeight, s.bits, table.size());
 }
@@ -109,11 +109,8 @@ void Capture(const std::wstring& folder) {
   const bool palette_display = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(dc, SIZEPALETTE) == 256;
   PALETTEENTRY system[256] = {};
   GetSystemPaletteEntries(dc, 0, 256, system);
-  HPALETTE halftone = CreateHalftonePalette(dc);
-  PALETTEENTRY halftone_entries[256] = {};
-  const UINT halftone_count = GetPaletteEntries(halftone, 0, 256, halftone_entries);
-  DeleteObject(halftone);
   ReleaseDC(nullptr, dc);
+  const std::vector<PALETTEENTRY> halftone = ScreenHalftoneEntries();
 
   // Colours the display shows exactly: the twenty static colours of a
   // palette display, 5 bits a channel on a 16-bit one.
@@ -154,7 +151,7 @@ void Capture(const std::wstring& folder) {
   }
   desktop.SaveToFile(Join(folder, "desktop.bmp"));
   WriteWholeFile(Join(folder, "syspal.rgb"), EntriesRgb(system, 256));
-  WriteWholeFile(Join(folder, "halftone.rgb"), EntriesRgb(halftone_entries, halftone_count));
+  WriteWholeFile(Join(folder, "halftone.rgb"), EntriesRgb(halftone.data(), halftone.size()));
   const std::string info =
       "screen_bits " + std::to_string(bits) + " palette_display " + (palette_display ? "1" : "0") + "\n";
   WriteWholeFile(Join(folder, "capture.txt"), std::vector<uint8_t>(info.begin(), info.end()));

@@ -26,6 +26,7 @@ class EWriteError : public EStreamError { using EStreamError::EStreamError; };
 class EReadError : public EStreamError { using EStreamError::EStreamError; };
 class ERegistryException : public Exception { using Exception::Exception; };
 class EInvalidGraphic : public Exception { using Exception::Exception; };
+// A command ran out of memory (the message loop's word for std::bad_alloc).
 class EOutOfMemory : public Exception { using Exception::Exception; };
 
 // "%s" in a message template replaced by an argument, as the toolkit's

@@ -16,9 +16,6 @@ uint32_t Next() {
   return static_cast<uint32_t>(g_state >> 32) & 0x7FFFFFFFu;
 }
 
-uint64_t State() { return g_state; }
-void SetState(uint64_t state) { g_state = state; }
-
 }  // namespace kelvora_random
 
 int32_t Random(int32_t n) {

@@ -15,9 +15,6 @@ void Seed();
 // The next output of the generator, 0 ... 2^31 - 1.
 uint32_t Next();
 
-uint64_t State();
-void SetState(uint64_t state);
-
 }  // namespace kelvora_random
 
 // A value in 0 ... n - 1 from the shared generator; 0 when n is 0.

@@ -6,7 +6,6 @@
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/screen.h"
 #include "toolkit/win/callback_exception.h"
-#include "toolkit/win/message_loop.h"
 #include "toolkit/win/window_list.h"
 
 TApplication* Application = nullptr;
@@ -34,7 +33,6 @@ TApplication::TApplication() : TComponent(nullptr) {
   CreateTargetWindow(params);
   hints_ = std::make_unique<HintController>();
   SetCallbackExceptionHandler([this](std::exception_ptr e) { HandleException(e); });
-  SetDialogKeyHook([this](const MSG& msg) { return IsDialogKey(msg); });
 }
 
 TApplication::~TApplication() {
@@ -42,7 +40,6 @@ TApplication::~TApplication() {
   hints_.reset();
   if (HWND wnd = DetachWindow()) DestroyWindow(wnd);
   // Last: the windows destroyed above may still fail in their handlers.
-  SetDialogKeyHook(nullptr);
   SetCallbackExceptionHandler(nullptr);
 }
 
@@ -88,17 +85,35 @@ bool TApplication::IsDialogKey(const MSG& msg) {
   return false;
 }
 
-void TApplication::RunLoop(const std::function<bool()>& done) {
-  while (!terminated_ && !done()) {
-    if (DispatchNextMessage(true) == MessageStep::Quit) terminated_ = true;
+bool TApplication::HandleNextMessage(bool wait) {
+  MSG msg;
+  if (wait) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) return true;  // only with bad arguments; nothing to dispatch
+    if (got == 0) {
+      terminated_ = true;
+      return true;
+    }
+  } else {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      return true;
+    }
   }
+  if (!IsDialogKey(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+void TApplication::RunLoop(const std::function<bool()>& done) {
+  while (!terminated_ && !done()) HandleNextMessage(true);
 }
 
 void TApplication::ProcessMessages() {
-  while (!terminated_) {
-    const MessageStep step = DispatchNextMessage(false);
-    if (step == MessageStep::None) break;
-    if (step == MessageStep::Quit) terminated_ = true;
+  while (!terminated_ && HandleNextMessage(false)) {
   }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The application object: its hidden top-level window (the one with the
-// taskbar button), the loop Run and every modal loop run, the error display
-// (which it installs as the toolkit's callback exception handler), the
-// application's message box and the main-window hooks.
+// taskbar button), the one message loop (Run's and every modal loop's), the
+// error display (which it installs as the toolkit's callback exception
+// handler), the application's message box and the main-window hooks.
 #include <windows.h>
 
 #include <exception>
@@ -79,8 +79,13 @@ class TApplication : public TComponent, private MessageTarget {
 
  private:
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
-  // The dialog-key hook of the message loop: a key for one of the forms
-  // goes to that form's dialog keys first.
+  // The loop's one step: takes the next message of this thread (waiting
+  // for one when `wait`), gives a key for one of the forms to that form's
+  // dialog keys first, and translates and dispatches the rest. Answers
+  // false when nothing was waiting; WM_QUIT ends the application's run.
+  bool HandleNextMessage(bool wait);
+  // A key for one of the forms goes to that form's dialog keys first;
+  // answers whether the form used it.
   bool IsDialogKey(const MSG& msg);
 
   std::wstring title_;

@@ -42,8 +42,6 @@ class TControl : public TComponent {
   int Width() const noexcept { return width_; }
   int Height() const noexcept { return height_; }
   virtual void SetBounds(int left, int top, int width, int height);
-  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
   void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
   void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
   RECT BoundsRect() const noexcept { return {left_, top_, left_ + width_, top_ + height_}; }
@@ -72,7 +70,6 @@ class TControl : public TComponent {
   bool ShowHint() const;
   void SetShowHint(bool value) { show_hint_ = value; parent_show_hint_ = false; }
   bool ParentShowHint() const noexcept { return parent_show_hint_; }
-  void SetParentShowHint(bool value) { parent_show_hint_ = value; }
   // A control that does not show hints hands hint display to its nearest
   // parent that does; one without hint text shows the text of its nearest
   // parent that has one.
@@ -98,8 +95,6 @@ class TControl : public TComponent {
   // coordinates, on their parent's DC.
   virtual void Paint(HDC dc);
   virtual bool Windowed() const noexcept { return false; }
-  // Children that let the parent's colour show through are drawn after it.
-  virtual bool Transparent() const noexcept { return false; }
 
   // Mouse input, in client coordinates; the parent window routes it here.
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);

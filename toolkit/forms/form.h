@@ -60,8 +60,6 @@ class TForm : public TWinControl {
   void Hide();
   TModalResult ShowModal();
   bool Modal() const noexcept { return modal_; }
-  TModalResult ModalResult() const noexcept { return modal_result_; }
-  void SetModalResult(TModalResult result) { modal_result_ = result; }
   void Close();
   // The control of this form that has the keyboard focus, or null.
   TWinControl* ActiveControl();

@@ -15,12 +15,6 @@ unique_hicon EmptyIcon(int w, int h) {
 
 TImageList::TImageList(TComponent* owner) : TComponent(owner) {}
 
-void TImageList::AddIcon(HICON icon) {
-  unique_hicon copy(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, Width(), Height(), 0)));
-  if (!copy) throw EInvalidOperation(L"Invalid image");
-  icons_.push_back({std::move(copy), {}, 0});
-}
-
 void TImageList::AddIconResource(int id) {
   unique_hicon icon(static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, Width(), Height(), 0)));
@@ -34,8 +28,7 @@ void TImageList::ChangeScale(int dpi) {
   size_ = size;
   for (Entry& e : icons_) {
     unique_hicon icon(static_cast<HICON>(
-        e.resource ? LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(e.resource), IMAGE_ICON, size, size, 0)
-                   : CopyImage(e.icon.get(), IMAGE_ICON, size, size, 0)));
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(e.resource), IMAGE_ICON, size, size, 0)));
     // An icon that cannot be had at the new size keeps its old picture.
     if (icon) e.icon = std::move(icon);
     e.menu_bitmap.reset();

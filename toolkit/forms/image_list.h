@@ -15,12 +15,10 @@ class TImageList : public TComponent {
 
   int Width() const noexcept { return size_; }
   int Height() const noexcept { return size_; }
-  // The icons at their size for `dpi`: those from resources taken anew at
-  // the nearest size they have, the others resized.
+  // The icons at their size for `dpi`, taken anew from their resources at
+  // the nearest size they have.
   void ChangeScale(int dpi);
   int Count() const noexcept { return static_cast<int>(icons_.size()); }
-  // Adds a copy of the icon, scaled to the list's size.
-  void AddIcon(HICON icon);
   // Adds the icon resource of this program with the given id.
   void AddIconResource(int id);
   // A new icon with picture `index`; an index outside the list gives an
@@ -34,7 +32,7 @@ class TImageList : public TComponent {
   struct Entry {
     unique_hicon icon;
     mutable unique_hbitmap menu_bitmap;
-    int resource = 0;  // the icon resource it came from, if any
+    int resource = 0;  // the icon resource it came from
   };
   std::vector<Entry> icons_;
   int size_ = 16;

@@ -45,7 +45,6 @@ void TPanel::SetBevelOuter(TBevelCut cut) {
 void TPanel::ChangeScale(int dpi) {
   if (dpi <= 0 || dpi == dpi_) return;
   bevel_width_ = MulDivRound(bevel_width_, dpi, dpi_);
-  border_width_ = MulDivRound(border_width_, dpi, dpi_);
   TWinControl::ChangeScale(dpi);
 }
 
@@ -54,14 +53,9 @@ void TPanel::SetBevelWidth(int width) {
   Changed();
 }
 
-void TPanel::SetBorderWidth(int width) {
-  border_width_ = width;
-  Changed();
-}
-
 RECT TPanel::AlignArea() const {
   RECT r = ClientRect();
-  int inset = border_width_;
+  int inset = 0;
   if (bevel_outer_ != TBevelCut::bvNone) inset += bevel_width_;
   if (bevel_inner_ != TBevelCut::bvNone) inset += bevel_width_;
   InflateRect(&r, -inset, -inset);
@@ -76,7 +70,6 @@ void TPanel::PaintWindow(HDC dc) {
     Frame3D(dc, r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight, bevel_width_);
   };
   bevel(bevel_outer_);
-  InflateRect(&r, -border_width_, -border_width_);
   bevel(bevel_inner_);
   if (!caption_.empty()) {
     select_object font(dc, font_.Handle());

@@ -15,8 +15,6 @@ class TPanel : public TWinControl {
   void SetBevelOuter(TBevelCut cut);
   int BevelWidth() const noexcept { return bevel_width_; }
   void SetBevelWidth(int width);
-  int BorderWidth() const noexcept { return border_width_; }
-  void SetBorderWidth(int width);
   RECT AlignArea() const override;
   void ChangeScale(int dpi) override;
 
@@ -29,7 +27,6 @@ class TPanel : public TWinControl {
   TBevelCut bevel_inner_ = TBevelCut::bvNone;
   TBevelCut bevel_outer_ = TBevelCut::bvRaised;
   int bevel_width_ = 1;
-  int border_width_ = 0;
 };
 
 // Draws a 3D frame of `width` pixels just inside `r` and shrinks `r` by it.

@@ -101,8 +101,8 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component == images_) images_ = nullptr;
 }
 
-void TPopupMenu::Build(HMENU menu, const TMenuItem* parent, std::vector<TMenuItem*>& commands) const {
-  for (TMenuItem* item : parent->Items()) {
+void TPopupMenu::Build(HMENU menu, std::vector<TMenuItem*>& commands) const {
+  for (TMenuItem* item : items_->Items()) {
     if (!item->Visible()) continue;
     MENUITEMINFOW mi{};
     mi.cbSize = sizeof(mi);
@@ -121,12 +121,6 @@ void TPopupMenu::Build(HMENU menu, const TMenuItem* parent, std::vector<TMenuIte
         mi.fMask |= MIIM_BITMAP;
         mi.hbmpItem = bmp;
       }
-      if (!item->Items().empty()) {
-        HMENU sub = CreatePopupMenu();
-        Build(sub, item, commands);
-        mi.fMask |= MIIM_SUBMENU;
-        mi.hSubMenu = sub;
-      }
     }
     InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &mi);
   }
@@ -136,7 +130,7 @@ void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(this);
   unique_hmenu menu(CreatePopupMenu());
   std::vector<TMenuItem*> commands;
-  Build(menu.get(), items_.get(), commands);
+  Build(menu.get(), commands);
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                                        x, y, 0, window_->Handle(), nullptr));
   menu.reset();

@@ -81,7 +81,9 @@ class TPopupMenu : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
-  void Build(HMENU menu, const TMenuItem* parent, std::vector<TMenuItem*>& commands) const;
+  // The menu of the items (one level: the program's menus have no submenus);
+  // `commands` gets the items that can be chosen, by their menu ids less one.
+  void Build(HMENU menu, std::vector<TMenuItem*>& commands) const;
   std::unique_ptr<TMenuItem> items_;
   TImageList* images_ = nullptr;
   std::unique_ptr<UtilityWindow> window_;

@@ -19,11 +19,6 @@ void TStaticText::SetAutoSize(bool value) {
   AdjustBounds();
 }
 
-void TStaticText::SetParentColor(bool value) {
-  parent_color_ = value;
-  Invalidate();
-}
-
 void TStaticText::SetColor(TColor color) {
   parent_color_ = false;
   TWinControl::SetColor(color);

@@ -14,7 +14,6 @@ class TStaticText : public TWinControl {
   // The parent's colour shows behind the text until a colour of its own is
   // set.
   bool ParentColor() const noexcept { return parent_color_; }
-  void SetParentColor(bool value);
   void SetColor(TColor color) override;
   void SetCaption(const std::wstring& caption) override;
   void Loaded() override;

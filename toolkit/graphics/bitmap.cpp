@@ -256,14 +256,6 @@ void TBitmap::IndexIntoPalette(BmpImage& shape, uint8_t* pixels, int rows) const
   shape.palette = table;
 }
 
-BmpImage TBitmap::ToImage() const {
-  if (!handle_ || Empty()) return {};
-  BmpImage image = Shape();
-  image.pixels.resize(kelvora_image::RowStride(image.width, image.bits_per_pixel) * static_cast<size_t>(image.height));
-  ReadRows(image, 0, image.height, image.pixels.data());
-  return image;
-}
-
 void TBitmap::FromImage(const BmpImage& image) {
   ReleaseCanvas();
   handle_.reset();

@@ -60,9 +60,6 @@ class TBitmap : public TGraphic {
   void LoadFromBytes(std::span<const uint8_t> data) override;
   std::vector<uint8_t> SaveToBytes() const override;
 
-  // The picture as a device-independent bitmap: its own depth, its colour
-  // table, or for deeper pictures its palette as the additional table.
-  kelvora_image::BmpImage ToImage() const;
   void FromImage(const kelvora_image::BmpImage& image);
 
  private:

@@ -452,21 +452,21 @@ namespace {
 std::vector<uint8_t> Headers(const BmpImage& image) {
   const uint16_t bits = image.bits_per_pixel;
   if (image.width < 0 || image.height < 0) {
-    throw std::invalid_argument("EncodeBmp: negative size");
+    throw std::invalid_argument("EncodeBmpHeaders: negative size");
   }
   if (!Indexed(bits) && bits != 16 && bits != 24 && bits != 32) {
-    throw std::invalid_argument("EncodeBmp: unsupported depth");
+    throw std::invalid_argument("EncodeBmpHeaders: unsupported depth");
   }
   if (image.palette.size() > kMaxPaletteEntries ||
       (Indexed(bits) && (image.palette.empty() || image.palette.size() > (1u << bits)))) {
-    throw std::invalid_argument("EncodeBmp: colour table does not suit the depth");
+    throw std::invalid_argument("EncodeBmpHeaders: colour table does not suit the depth");
   }
   const uint64_t stride = RowBytes(image.width, bits);
   const uint64_t pixel_bytes = stride * static_cast<uint64_t>(image.height);
   const uint64_t offset = kFileHeaderSize + kInfoHeaderSize + 4 * image.palette.size();
   const uint64_t file_size = offset + pixel_bytes;
   if (file_size > std::numeric_limits<uint32_t>::max()) {
-    throw std::invalid_argument("EncodeBmp: picture too large for a BMP file");
+    throw std::invalid_argument("EncodeBmpHeaders: picture too large for a BMP file");
   }
 
   std::vector<uint8_t> out;

@@ -32,6 +32,3 @@ constexpr TColor clInfoText = SystemColor(23);
 constexpr TColor clInfoBk = SystemColor(24);
 constexpr TColor clHotLight = SystemColor(26);
 constexpr TColor clGradientActiveCaption = SystemColor(27);
-
-// The COLORREF a colour stands for now (system colours looked up).
-uint32_t ColorToRGB(TColor color);

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "toolkit/graphics/color.h"
+#include "toolkit/graphics/system_color.h"
 #include "toolkit/win/handle.h"
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

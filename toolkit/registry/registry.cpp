@@ -91,16 +91,3 @@ int32_t TRegistry::ReadInteger(const std::wstring& name) const {
   std::memcpy(&value, data.data(), data.size());
   return static_cast<int32_t>(value);
 }
-
-std::wstring TRegistry::ReadString(const std::wstring& name) const {
-  if (!key_) throw GetError(name);
-  DWORD type = 0, size = 0;
-  LONG rc = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &type, nullptr, &size);
-  if (rc != ERROR_SUCCESS) throw GetError(name);
-  if (type != REG_SZ && type != REG_EXPAND_SZ) throw TypeError(name);
-  std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD got = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-  rc = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got);
-  if (rc != ERROR_SUCCESS) throw GetError(name);
-  return std::wstring(buf.data());
-}

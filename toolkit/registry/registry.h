@@ -28,7 +28,6 @@ class TRegistry {
   // when the data is longer than four bytes, text counted in code page 936),
   // "Invalid data type for '%s'" when the value is not of the kind asked for.
   int32_t ReadInteger(const std::wstring& name) const;
-  std::wstring ReadString(const std::wstring& name) const;
 
  private:
   HKEY root_ = HKEY_CURRENT_USER;

@@ -6,7 +6,6 @@
 namespace {
 
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
 // Once per process; the library stays loaded for the process's life.
 GetDpiForMonitorFn DpiForMonitorFunction() {
@@ -16,12 +15,6 @@ GetDpiForMonitorFn DpiForMonitorFunction() {
                         reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
                   : nullptr;
   }();
-  return function;
-}
-
-GetDpiForWindowFn DpiForWindowFunction() {
-  static const auto function = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   return function;
 }
 
@@ -45,10 +38,3 @@ int MonitorDpi(HMONITOR monitor) {
 int DpiAtPoint(POINT point) { return MonitorDpi(MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY)); }
 
 int PrimaryMonitorDpi() { return DpiAtPoint(POINT{0, 0}); }
-
-int WindowDpi(HWND wnd) {
-  if (GetDpiForWindowFn query = DpiForWindowFunction(); query && wnd) {
-    if (const UINT dpi = query(wnd)) return static_cast<int>(dpi);
-  }
-  return MonitorDpi(MonitorFromWindow(wnd, MONITOR_DEFAULTTOPRIMARY));
-}

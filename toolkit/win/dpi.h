@@ -10,5 +10,3 @@ int MonitorDpi(HMONITOR monitor);
 // `point` opens on; the primary monitor when `point` is on none.
 int DpiAtPoint(POINT point);
 int PrimaryMonitorDpi();
-// The dots per inch the system scales a window by.
-int WindowDpi(HWND wnd);

@@ -80,9 +80,3 @@ void TFileStream::Commit() {
     throw EFCreateError(FormatMessageText(L"Cannot create file %s", path_));
   committed_ = true;
 }
-
-void WriteWholeFile(const std::wstring& path, std::span<const uint8_t> data) {
-  TFileStream stream(path);
-  stream.Write(data);
-  stream.Commit();
-}

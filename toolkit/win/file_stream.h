@@ -1,5 +1,6 @@
 #pragma once
-// Whole-file reads and writes with the toolkit's stream errors.
+// Whole-file reads, and files written in pieces, with the toolkit's stream
+// errors.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -33,6 +34,3 @@ class TFileStream {
   unique_hfile file_;  // the new file, until Commit closes it
   bool committed_ = false;
 };
-
-// Writes `data` as the file's whole content, with TFileStream's guarantees.
-void WriteWholeFile(const std::wstring& path, std::span<const uint8_t> data);

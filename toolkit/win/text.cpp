@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "toolkit/core/exceptions.h"
-
 namespace {
 constexpr UINT kDesignCodePage = 936;
 }
@@ -16,26 +14,9 @@ std::wstring WidenUtf8(std::string_view utf8) {
   return out;
 }
 
-std::string NarrowToUtf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
-                      nullptr);
-  return out;
-}
-
 size_t AnsiByteLength(std::wstring_view text) {
   if (text.empty()) return 0;
   const int n = WideCharToMultiByte(kDesignCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
                                     0, nullptr, nullptr);
   return n > 0 ? static_cast<size_t>(n) : text.size();
-}
-
-std::wstring FormatMessageText(const std::wstring& pattern, const std::wstring& arg) {
-  std::wstring out = pattern;
-  const size_t at = out.find(L"%s");
-  if (at != std::wstring::npos) out.replace(at, 2, arg);
-  return out;
 }

@@ -4,7 +4,6 @@
 #include <string_view>
 
 std::wstring WidenUtf8(std::string_view utf8);
-std::string NarrowToUtf8(std::wstring_view wide);
 
 // Length of the text in the ANSI code page the program's strings were
 // designed for (936, Simplified Chinese), where byte limits apply.

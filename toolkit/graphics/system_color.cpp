@@ -1,4 +1,4 @@
-#include "toolkit/graphics/color.h"
+#include "toolkit/graphics/system_color.h"
 
 #include <windows.h>
 
