@@ -564,59 +564,51 @@ int Dialog(DWORD pid) {
 
 // ---- accessibility ---------------------------------------------------------
 // Read as a screen reader reads another program: AccessibleObjectFromWindow,
-// then each object's properties and AccessibleChildren, depth first.
+// then each object's properties and AccessibleChildren, depth first. A child
+// that is no object of its own is left out.
 
 // Spelled out: MinGW's import library gives this identifier wrong bytes.
 constexpr IID kIidAccessible{0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
-// One object, or a simple element of it (`child` > 0), with what it holds.
-std::string AccessibleJson(IAccessible* object, LONG child, int depth) {
-  VARIANT id;
-  VariantInit(&id);
-  id.vt = VT_I4;
-  id.lVal = child;
-  BSTR name = nullptr;
-  object->get_accName(id, &name);
-  const std::wstring nameText = name ? name : L"";
-  SysFreeString(name);
-  VARIANT role, state;
+// One object and what it holds. The depth bound keeps a tree that loops
+// from running on.
+std::string AccessibleJson(IAccessible* object, int depth) {
+  VARIANT self, role, state;
+  VariantInit(&self);
   VariantInit(&role);
   VariantInit(&state);
-  object->get_accRole(id, &role);
-  object->get_accState(id, &state);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  object->get_accName(self, &name);
+  object->get_accRole(self, &role);
+  object->get_accState(self, &state);
   long x = 0, y = 0, w = 0, h = 0;
-  object->accLocation(&x, &y, &w, &h, id);
+  object->accLocation(&x, &y, &w, &h, self);
   std::vector<std::string> children;
-  long count = 0;
-  // The depth bound keeps a tree that loops from running on.
-  if (child == CHILDID_SELF && depth < 16 && SUCCEEDED(object->get_accChildCount(&count)) && count > 0) {
-    std::vector<VARIANT> found(static_cast<size_t>(count));
-    long got = 0;
-    if (SUCCEEDED(AccessibleChildren(object, 0, count, found.data(), &got))) {
-      for (long i = 0; i < got; ++i) {
-        VARIANT& v = found[static_cast<size_t>(i)];
-        IAccessible* sub = nullptr;
-        if (v.vt == VT_DISPATCH && v.pdispVal &&
-            SUCCEEDED(v.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&sub)))) {
-          children.push_back(AccessibleJson(sub, CHILDID_SELF, depth + 1));
-          sub->Release();
-        } else if (v.vt == VT_I4) {
-          children.push_back(AccessibleJson(object, v.lVal, depth + 1));
-        }
-        VariantClear(&v);
-      }
+  long count = 0, got = 0;
+  object->get_accChildCount(&count);
+  std::vector<VARIANT> found(static_cast<size_t>(std::max(count, 0L)));
+  if (depth < 16 && count > 0) AccessibleChildren(object, 0, count, found.data(), &got);
+  for (long i = 0; i < got; ++i) {
+    VARIANT& child = found[static_cast<size_t>(i)];
+    IAccessible* sub = nullptr;
+    if (child.vt == VT_DISPATCH &&
+        SUCCEEDED(child.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&sub)))) {
+      children.push_back(AccessibleJson(sub, depth + 1));
+      sub->Release();
     }
+    VariantClear(&child);
   }
-  const std::string result = Object()
-                                 .Add("role", Num(role.vt == VT_I4 ? role.lVal : -1))
-                                 .Add("name", Quote(nameText))
-                                 .Add("state", Num(state.vt == VT_I4 ? state.lVal : -1))
-                                 .Add("rect", Rect(RECT{x, y, x + w, y + h}))
-                                 .Add("children", Array(children))
-                                 .Str();
-  VariantClear(&role);
-  VariantClear(&state);
-  return result;
+  const std::string json = Object()
+                               .Add("role", Num(role.vt == VT_I4 ? role.lVal : -1))
+                               .Add("name", Quote(name ? name : L""))
+                               .Add("state", Num(state.vt == VT_I4 ? state.lVal : -1))
+                               .Add("rect", Rect(RECT{x, y, x + w, y + h}))
+                               .Add("children", Array(children))
+                               .Str();
+  SysFreeString(name);
+  return json;
 }
 
 int Accessible(const wchar_t* handleText) {
@@ -625,7 +617,7 @@ int Accessible(const wchar_t* handleText) {
   IAccessible* object = nullptr;
   const bool found = SUCCEEDED(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, kIidAccessible,
                                                           reinterpret_cast<void**>(&object))) && object;
-  Emit(found ? AccessibleJson(object, CHILDID_SELF, 0) : std::string("null"));
+  Emit(found ? AccessibleJson(object, 0) : std::string("null"));
   if (object) object->Release();
   CoUninitialize();
   return found ? 0 : 1;

@@ -1,10 +1,7 @@
-"""The windows as a screen reader reads them from another process, through
-Active Accessibility (the probe's `accessible` command walks each object's
-role, name, state, place and children): the settings window, the about box
-and the viewer, opened from the tray menu as a user opens them. Wine's own
-objects for plain windows would read every control as a "client" named by
-its caption, with no children: the roles below come only from the
-program's own objects, carried between the processes."""
+"""The settings window, the about box and the viewer as a screen reader reads
+them from another process: the probe walks each object's role, name, state,
+place and children through Active Accessibility. Wine's own objects would
+read every control as a "client" named by its caption, with no children."""
 
 import re
 
@@ -83,37 +80,24 @@ def matched(expected, read):
 
 class AccessibilityTest(KeyboardCase):
 
-    def read(self, window):
-        """The window's tree as the probe reads it from its own process."""
-        tree = self.session.probe("accessible", window["hwnd"])
-        client = window["client"]
-        return list(rows(tree, (client["left"], client["top"])))
-
-    def assert_reads(self, window, expected, shot):
+    def assert_reads(self, app, class_name, expected, shot):
+        window = app.wait_window(class_name, visible=True)
         self.session.screenshot(shot)
-        self.assertEqual(matched(expected, self.read(window)), expected)
+        client = window["client"]
+        if callable(expected):
+            expected = expected(client["width"], client["height"])
+        read = list(rows(self.session.probe("accessible", window["hwnd"]), (client["left"], client["top"])))
+        self.assertEqual(matched(expected, read), expected)
+        return window
 
     def test_settings_about_box_and_viewer_read_as_their_layouts_say(self):
         self.session.reg_delete(RUN_KEY, AUTOSTART)
         self.with_capture()
         app = self.start(cwd=self.folder)
-
-        self.choose("抓图设置")
-        settings = app.wait_window("TForm4", visible=True)
-        self.assert_reads(settings, SETTINGS, "accessible-settings")
-        self.session.close(settings["hwnd"])
-        self.wait_gone(app, "TForm4")
-
-        self.choose("关于我们")
-        about = app.wait_window("TAboutBox", visible=True)
-        self.assert_reads(about, ABOUT, "accessible-about-box")
-        self.session.close(about["hwnd"])
-        self.wait_gone(app, "TAboutBox")
-
-        viewer = self.show_viewer(app)
-        client = viewer["client"]
-        self.assert_reads(viewer, viewer_tree(client["width"], client["height"]), "accessible-viewer")
-
-    def wait_gone(self, app, class_name):
-        harness.wait_until(lambda: not (app.window(class_name) or {}).get("visible"), timeout=5,
-                           what=f"the {class_name} window to close")
+        for command, class_name, expected in (("抓图设置", "TForm4", SETTINGS), ("关于我们", "TAboutBox", ABOUT),
+                                              ("显示抓图", "TForm3", viewer_tree)):
+            self.choose(command)
+            window = self.assert_reads(app, class_name, expected, f"accessible-{class_name}")
+            self.session.close(window["hwnd"])
+            harness.wait_until(lambda: not (app.window(class_name) or {}).get("visible"), timeout=5,
+                               what=f"the {class_name} window to close")
