@@ -5,7 +5,8 @@
 // controls itself, so each control class says what the system's own control
 // of its kind would: role, name, state, place on the screen and the controls
 // it holds (TControl's Accessible... members). Windowless controls are read
-// as children of their parent's object.
+// as children of their parent's object. The focus events are the system's:
+// only windows take the focus, and it tells of each one that does.
 #include <windows.h>
 
 class TControl;
