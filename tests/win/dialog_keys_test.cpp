@@ -17,23 +17,6 @@ namespace {
 
 using namespace settings_fixture;
 
-void SetShift(bool down) {
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  keys[VK_SHIFT] = down ? 0x80 : 0;
-  SetKeyboardState(keys);
-}
-
-// A key pressed and released while `GetFocus()` has the focus.
-void Press(WPARAM key, bool shift = false) {
-  SetShift(shift);
-  HWND focus = GetFocus();
-  PostMessageW(focus, WM_KEYDOWN, key, 1);
-  PostMessageW(focus, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-  Application->ProcessMessages();
-  SetShift(false);
-}
-
 std::optional<DWORD> StoredTime() {
   const auto v = machine_registry::Read(kStudio, kTime);
   if (!v) return std::nullopt;

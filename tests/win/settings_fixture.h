@@ -32,6 +32,23 @@ inline std::wstring Quoted(const std::wstring& path) {
   return path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
 }
 
+inline void SetShift(bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// A key pressed and released while `GetFocus()` has the focus.
+inline void Press(WPARAM key, bool shift = false) {
+  SetShift(shift);
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_KEYDOWN, key, 1);
+  PostMessageW(focus, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+  Application->ProcessMessages();
+  SetShift(false);
+}
+
 inline void CleanValues() {
   machine_registry::Delete(kRun, kAutostart);
   machine_registry::Delete(kStudio, kTime);

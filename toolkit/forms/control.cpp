@@ -72,6 +72,7 @@ void TControl::SetVisible(bool value) {
   visible_ = value;
   Invalidate();
   RequestAlign();
+  NotifyAccessible(value ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
 }
 
 void TControl::SetEnabled(bool value) {
@@ -94,6 +95,7 @@ void TControl::SetCaption(const std::wstring& caption) {
   if (caption == caption_) return;
   caption_ = caption;
   Invalidate();
+  NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
 }
 
 bool TControl::ShowHint() const {
@@ -288,6 +290,9 @@ void TWinControl::SetCaption(const std::wstring& caption) {
   caption_ = caption;
   if (handle_) SetWindowTextW(handle_, caption_.c_str());
   Invalidate();
+  // The system tells of the window's new text; the client area's object,
+  // named by it too, is the toolkit's to tell of.
+  NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
 }
 
 void TWinControl::Invalidate() {
@@ -520,6 +525,11 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
           return TRUE;
         }
       }
+      break;
+    case WM_GETOBJECT:
+      // The system's default object would read the control as a plain
+      // window; the toolkit's says what it is.
+      if (static_cast<LONG>(static_cast<DWORD>(lp)) == OBJID_CLIENT) return accessible_.Answer(*this, wp);
       break;
     case WM_CONTEXTMENU: {
       POINT screen{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};

@@ -10,6 +10,7 @@
 
 #include "toolkit/core/component.h"
 #include "toolkit/core/dpi_scale.h"
+#include "toolkit/forms/accessible.h"
 #include "toolkit/graphics/color.h"
 #include "toolkit/graphics/font.h"
 #include "toolkit/win/window_class.h"
@@ -109,6 +110,17 @@ class TControl : public TComponent {
   // Right button released: the control's popup menu, or its parent's.
   bool ContextPopup(POINT screen_point);
 
+  // What assistive technology reads of the control, as the system's own
+  // control of its kind gives it: role and state (ROLE_SYSTEM_*,
+  // STATE_SYSTEM_*), name, and the controls read as its children.
+  virtual long AccessibleRole() const;
+  virtual std::wstring AccessibleName() const { return caption_; }
+  virtual long AccessibleState() const;
+  virtual std::vector<TControl*> AccessibleChildren() const { return {}; }
+  // Whether this control, a frame, holds `sibling` for the reader: a
+  // control that lies over it without being its child.
+  virtual bool Groups(const TControl&) const { return false; }
+
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TNotifyEvent OnMouseEnter;
@@ -119,7 +131,11 @@ class TControl : public TComponent {
 
  protected:
   friend class TWinControl;
+  friend class AccessibleObject;
   void Notification(TComponent* component, TOperation operation) override;
+  // Tells assistive technology (NotifyWinEvent) that the control's name,
+  // state or visibility changed.
+  void NotifyAccessible(DWORD event) const;
   // The control's size or visibility changed: the parent realigns.
   void RequestAlign();
   virtual void BoundsChanged() {}
@@ -142,6 +158,7 @@ class TControl : public TComponent {
   TPopupMenu* popup_menu_ = nullptr;
   bool mouse_pressed_ = false;
   int dpi_ = kDesignDpi;
+  AccessibleLink accessible_;
 };
 
 enum class TBrushStyle { bsSolid, bsClear };
@@ -207,6 +224,9 @@ class TWinControl : public TControl, protected MessageTarget {
   // An arrow key on the focused control: moves within its group (radio
   // buttons) and answers whether it did.
   virtual bool SelectInGroup(bool forward);
+
+  long AccessibleState() const override;
+  std::vector<TControl*> AccessibleChildren() const override;
 
  protected:
   struct CreateParamsData {

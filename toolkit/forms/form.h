@@ -67,6 +67,7 @@ class TForm : public TWinControl {
   // Shift+Tab move the focus through the tab stops, an arrow key moves
   // within the focused control's group. Answers whether the key was used.
   bool DialogKey(WPARAM key, TShiftState shift);
+  long AccessibleState() const override;
   // Frees the form once the messages now waiting have been handled, so a
   // handler of its own may ask for it.
   void Release();

@@ -7,6 +7,9 @@
 class TGroupBox : public TWinControl {
  public:
   explicit TGroupBox(TComponent* owner);
+  long AccessibleRole() const override;
+  std::vector<TControl*> AccessibleChildren() const override;
+  bool Groups(const TControl& sibling) const override;
 
  protected:
   void CreateParams(CreateParamsData& params) override;

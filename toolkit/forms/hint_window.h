@@ -17,6 +17,7 @@ class THintWindow : public TWinControl {
   virtual void ActivateHint(RECT r, const std::wstring& hint);
   void ReleaseHandle();
   bool Showing() const;
+  long AccessibleRole() const override;
 
  protected:
   void CreateParams(CreateParamsData& params) override;

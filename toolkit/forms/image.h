@@ -24,6 +24,8 @@ class TImage : public TControl {
   RECT DestRect() const;
   void Paint(HDC dc) override;
   void ChangeScale(int dpi) override;
+  long AccessibleRole() const override;
+  std::wstring AccessibleName() const override;
 
  private:
   TPicture picture_;

@@ -18,6 +18,8 @@ class TLabel : public TControl {
   void SetCaption(const std::wstring& caption) override;
   void Paint(HDC dc) override;
   void Loaded() override;
+  long AccessibleRole() const override;
+  long AccessibleState() const override;
 
   // The lines the caption breaks into at `width` pixels on `dc`.
   static std::vector<std::wstring> WrapLines(HDC dc, const std::wstring& text, int width);

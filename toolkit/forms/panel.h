@@ -17,6 +17,8 @@ class TPanel : public TWinControl {
   void SetBevelWidth(int width);
   RECT AlignArea() const override;
   void ChangeScale(int dpi) override;
+  long AccessibleRole() const override;
+  std::wstring AccessibleName() const override;
 
  protected:
   void CreateParams(CreateParamsData& params) override;

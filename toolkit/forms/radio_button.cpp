@@ -26,6 +26,7 @@ void TRadioButton::SetChecked(bool value) {
   if (value == checked_) return;
   checked_ = value;
   Invalidate();
+  NotifyAccessible(EVENT_OBJECT_STATECHANGE);
   if (!value) return;
   if (parent_) {
     for (TControl* sibling : parent_->Controls()) {

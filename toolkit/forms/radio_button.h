@@ -20,6 +20,8 @@ class TRadioButton : public TWinControl {
   void Click() override;
   bool TabStop() const override;
   bool SelectInGroup(bool forward) override;
+  long AccessibleRole() const override;
+  long AccessibleState() const override;
 
  protected:
   void CreateParams(CreateParamsData& params) override;

@@ -17,6 +17,8 @@ class TStaticText : public TWinControl {
   void SetColor(TColor color) override;
   void SetCaption(const std::wstring& caption) override;
   void Loaded() override;
+  long AccessibleRole() const override;
+  long AccessibleState() const override;
 
  protected:
   void CreateParams(CreateParamsData& params) override;
