@@ -5,6 +5,7 @@ through the farewell window, and power-off in a Wine session of its own."""
 
 import re
 import shutil
+import subprocess
 import time
 
 import harness
@@ -241,7 +242,10 @@ class SettingsTest(TrayMenuCase):
         app.end()
 
         before = set(self.session.processes("kelvora.exe"))
-        self.session.wine("wineboot")
+        # Not through session.wine: the program wineboot starts keeps its
+        # output open.
+        subprocess.run([self.session.loader, "wineboot"], env=self.session.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
         pid = harness.wait_until(lambda: next(iter(set(self.session.processes("kelvora.exe")) - before), None),
                                  timeout=30, what="kelvora.exe started from the Run key")
         self.addCleanup(self.end_process, pid)
