@@ -207,8 +207,11 @@ class SettingsTest(TrayMenuCase):
         self.session.close(window["hwnd"])
         harness.wait_until(lambda: app.window("TForm4") is None, timeout=5, what="the close box to close it")
 
-    def test_autostart_from_a_folder_with_a_space_stores_the_quoted_path_and_off_removes_it(self):
-        folder = self.session.run_dir / "Kelvora Tools"
+    def autostart_a_copy_in(self, folder_name):
+        """A copy of the program in a folder of that name, started, with
+        autostart turned on in its settings window: (app, window, exe, the
+        stored value)."""
+        folder = self.session.run_dir / folder_name
         folder.mkdir(exist_ok=True)
         exe = folder / "kelvora.exe"
         shutil.copy(self.session.exe, exe)
@@ -216,9 +219,13 @@ class SettingsTest(TrayMenuCase):
         window = self.open_settings(app)
         harness.wait_until(lambda: len(self.buttons(window)) == 5, timeout=5, what="the five choices")
         self.click_button(window, "每次开机自行启动。")
-        expected = '"' + harness_windows_path(exe) + '"'
         stored = harness.wait_until(lambda: self.session.reg_query(RUN_KEY, AUTOSTART), timeout=5,
                                     what="the autostart value")
+        return app, window, exe, stored
+
+    def test_autostart_from_a_folder_with_a_space_stores_the_quoted_path_and_off_removes_it(self):
+        app, window, exe, stored = self.autostart_a_copy_in("Kelvora Tools")
+        expected = '"' + harness_windows_path(exe) + '"'
         self.assertEqual(stored.lower(), expected.lower(), "the running program's path, quoted")
         self.click_button(window, "每次开机不要自行启动。")
         harness.wait_until(lambda: self.session.reg_query(RUN_KEY, AUTOSTART) is None, timeout=5,
@@ -229,15 +236,8 @@ class SettingsTest(TrayMenuCase):
         # Windows starts the programs of its Run key at logon in a system
         # folder the user cannot write; Wine's wineboot, as at logon, in
         # C:\windows.
-        folder = self.session.run_dir / "autostarted"
-        folder.mkdir(exist_ok=True)
-        exe = folder / "kelvora.exe"
-        shutil.copy(self.session.exe, exe)
-        app = self.start(exe=exe)
-        window = self.open_settings(app)
-        harness.wait_until(lambda: len(self.buttons(window)) == 5, timeout=5, what="the five choices")
-        self.click_button(window, "每次开机自行启动。")
-        harness.wait_until(lambda: self.session.reg_query(RUN_KEY, AUTOSTART), timeout=5, what="the autostart value")
+        app, window, exe, _ = self.autostart_a_copy_in("autostarted")
+        folder = exe.parent
         self.close_with_the_done_picture(app, window)
         app.end()
 
