@@ -197,9 +197,10 @@ void WaitForMenuToLeaveScreen() {
   };
   while (MenuShowing() && left()) Sleep(1);
   // With "fade out menu items after clicking" on (Windows' default), the
-  // chosen item fades in a window of its own after the menu has closed. The
-  // fade is driven from this thread's messages, which do not run while the
-  // command waits and copies: it would stay on the screen at full strength.
+  // chosen item fades in a window of its own after the menu has closed.
+  // One of this thread's is hidden at once: whatever drives its fade may
+  // need this thread's messages, which do not run while the command waits
+  // and copies. One of another thread's is waited for, within the bound.
   HideSelectionFade();
   // The windows that were under the menu belong to other threads (the
   // shell's desktop and taskbar) or to this one. A message answered by each
