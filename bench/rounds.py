@@ -45,7 +45,7 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--capture-bytes", type=int, required=True)
     parser.add_argument("--rounds", type=int, default=15)
-    parser.add_argument("--screen", default="1920x1080", help="the screen's size, for the labels")
+    parser.add_argument("--screen", default="1920x1080", help="the screen's size, for the labels and the time per pixel")
     parser.add_argument("--ratio-out", help="a file to write the capture's ratio to the XShmGetImage floor to")
     args = parser.parse_args()
     work = args.work
@@ -107,6 +107,8 @@ def main():
     if args.ratio_out:
         with open(args.ratio_out, "w") as out:
             out.write(f"floor_ratio {desktop / shm_floor:.4f}\n")
+            width, height = (int(v) for v in args.screen.split("x"))
+            out.write(f"ns_per_pixel {desktop * 1e6 / (width * height):.3f}\n")
     return 0
 
 
