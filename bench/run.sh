@@ -201,6 +201,9 @@ baseline_kb=$(value baseline_rssanon_kb "$work/session.txt")
 after_kb=$(value after_overlay_rssanon_kb "$work/session.txt")
 ticks=$(value idle_cpu_ticks "$work/session.txt")
 overlay_median=$(echo "$overlay" | awk '{ print $2 }')
+one_window_median=$(value startup_one_window_paint_ms "$work/session.txt" | awk '{ print $2 }')
+banner_median=$(value startup_banner_paint_ms "$work/session.txt" | awk '{ print $2 }')
+tray_median=$(value startup_tray_icon_ms "$work/session.txt" | awk '{ print $2 }')
 cat <<REPORT
 
 == region overlay: release on the menu item to the selector showing its still picture (ms)
@@ -211,6 +214,13 @@ two monitors ($heads), mapped (min median max): $(value overlay_mapped_ms "$work
 two monitors, painted (min median max): $overlay_two   rounds: $(value overlay_rounds "$work/session-two.txt"), \
 timed out: $(value overlay_missed "$work/session-two.txt")
 (target median <= 33: $(verdict "${overlay_two_median:-1e9} <= 33"))
+
+== start-up: the process's start to the first painted frame, and to the tray icon shown (ms, min median max)
+one-window program, painted: $(value startup_one_window_paint_ms "$work/session.txt")
+kelvora.exe, banner painted: $(value startup_banner_paint_ms "$work/session.txt") \
+(target median within 100 of the one-window program's: $(verdict "${banner_median:-1e9} <= ${one_window_median:-0} + 100"))
+kelvora.exe, tray icon shown: $(value startup_tray_icon_ms "$work/session.txt") \
+(target median within 100 of the one-window program's paint: $(verdict "${tray_median:-1e9} <= ${one_window_median:-0} + 100"))
 
 == idle (after the fade)
 RssAnon KiB: kelvora.exe $idle_kb, one-window program $baseline_kb, difference $((idle_kb - baseline_kb)) (target <= 5120: $(verdict "$idle_kb - $baseline_kb <= 5120"))

@@ -6,7 +6,10 @@ taskbar (run by bench/run.sh; see bench/README.md):
   showing the screen as it was before the menu opened (bench/xoverlay.c);
 - idle memory: RssAnon of kelvora.exe once its banner has faded, beside a
   one-window Win32 program (bench/one_window.cpp) in the same Wine;
-- idle CPU: the process's CPU ticks and context switches over a quiet span.
+- idle CPU: the process's CPU ticks and context switches over a quiet span;
+- start-up: from the process's start to its banner's first painted frame and
+  to its icon in the notification area, beside the one-window program's
+  first paint.
 
 With --heads, only the overlay, on an X screen of several monitors (Wine
 without its virtual desktop; see tests/e2e/harness.py).
@@ -65,6 +68,8 @@ def main():
     parser.add_argument("--one-window", type=Path, help="the baseline program (default: the build's)")
     parser.add_argument("--commands", type=int, default=200,
                         help="region captures, desktop captures and viewer showings for the memory check")
+    parser.add_argument("--startup-rounds", type=int, default=7,
+                        help="starts of the one-window program and of kelvora.exe, interleaved")
     parser.add_argument("--heads", help="monitors as x,y,width,height;... in X root coordinates, the "
                         "primary first: the overlay alone on them")
     args = parser.parse_args()
@@ -86,6 +91,7 @@ def main():
         return 0
 
     with harness.Session(exe, probe, size=SIZE) as session:
+        startup(session, args.xoverlay, exe, one_window, args.startup_rounds)
         baseline = session.launch(exe=one_window)
         baseline.wait_window("KelvoraBenchOneWindow", visible=True)
         app = session.launch()
@@ -122,6 +128,56 @@ def main():
         say("commands_settled", settle)
         say("commands_all_rssanon_kb", status_kb(app.linux_pid, "RssAnon"))
     return 0
+
+
+def startup(session, xoverlay, exe, one_window, rounds):
+    """From the process's start to its first painted frame: the one-window
+    program's client area, kelvora.exe's green banner; and to kelvora.exe's
+    icon in the notification area (the bottom right corner of the taskbar
+    changing). Timed from outside by xoverlay, in interleaved rounds."""
+    width, height = SIZE
+    exe, one_window = exe.resolve(), one_window.resolve()
+    watches = {
+        # A run of the window's white client area, inside its frame at 10, 10.
+        one_window: "80 20 200 ffffff 40 0 0 0 0",
+        # A run of the banner's green across the middle of the screen, and
+        # the notification area.
+        exe: f"{height // 2} 0 {width} 008000 40 {width - 200} {height - 28} {width} {height}",
+    }
+    times = {"one_window_paint": [], "banner_paint": [], "tray_icon": []}
+    watcher = subprocess.Popen([str(xoverlay)], env=session.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                               text=True)
+    try:
+        for _ in range(rounds):
+            for program in (one_window, exe):
+                before = set(session.processes(program.name))
+                watcher.stdin.write(f"start {watches[program]}\n")
+                watcher.stdin.flush()
+                if harness.readline(watcher.stdout, 30, "xoverlay").strip() != "watching":
+                    raise harness.HarnessError("xoverlay did not start watching")
+                began = time.monotonic() * 1000
+                popen = subprocess.Popen([harness.loader_for(program), str(program)], env=session.env,
+                                         cwd=session.workdir, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+                painted, changed = (float(v) for v in harness.readline(watcher.stdout, 30, "xoverlay").split())
+                if program == exe:
+                    times["banner_paint"].append(painted - began if painted >= 0 else None)
+                    times["tray_icon"].append(changed - began if changed >= 0 else None)
+                else:
+                    times["one_window_paint"].append(painted - began if painted >= 0 else None)
+                win_pid = harness.wait_until(lambda: next(iter(set(session.processes(program.name)) - before), None),
+                                             timeout=10, what=f"{program.name} in the process list")
+                harness.App(session, popen, win_pid, None).end()
+                # The banner and the icon gone before the next start is watched.
+                time.sleep(1.5)
+    finally:
+        watcher.stdin.close()
+        watcher.wait(timeout=10)
+    for name, values in times.items():
+        got = [v for v in values if v is not None]
+        if got:
+            say(f"startup_{name}_ms", f"{min(got):.1f} {statistics.median(got):.1f} {max(got):.1f}")
+        say(f"startup_{name}_missed", len(values) - len(got))
 
 
 def overlay(session, app, xoverlay, rounds):

@@ -5,9 +5,19 @@
  * before the menu opened ("painted"), compared on every pixel of one row in
  * every 40 (the bottom 40 rows, the taskbar with its clock, left out).
  *
+ * It also times a program's start from the outside ("start"): until a run
+ * of one row shows a colour (a window's first paint), and until a rectangle
+ * of the screen changes (an icon added to the notification area).
+ *
  *   xoverlay        then lines on stdin:
  *     ref            reads the reference rows (before the menu is opened)
- *     click <x> <y>  answers "<mapped ms> <painted ms>", or "timeout ..." */
+ *     click <x> <y>  answers "<mapped ms> <painted ms>", or "timeout ..."
+ *     start <y> <x0> <x1> <rrggbb> <count> <rx0> <ry0> <rx1> <ry1>
+ *                    answers "watching" at once, then, on the clock of
+ *                    CLOCK_MONOTONIC in ms, when row y first had <count>
+ *                    pixels of that colour between x0 and x1, and when the
+ *                    rectangle first differed from what it showed at the
+ *                    start (-1 for a rectangle of no size, or a timeout) */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -34,6 +44,46 @@ static void read_row(int y, unsigned long* out) {
   XImage* image = XGetImage(display, root, 0, y, (unsigned)width, 1, AllPlanes, ZPixmap);
   for (int x = 0; x < width; ++x) out[x] = image ? XGetPixel(image, x, 0) & 0xFFFFFF : 0;
   if (image) XDestroyImage(image);
+}
+
+/* How many pixels of row y between x0 and x1 have the colour. */
+static int count_in_row(int y, int x0, int x1, unsigned long colour) {
+  XImage* image = XGetImage(display, root, x0, y, (unsigned)(x1 - x0), 1, AllPlanes, ZPixmap);
+  int n = 0;
+  for (int x = 0; image && x < x1 - x0; ++x) n += (XGetPixel(image, x, 0) & 0xFFFFFF) == colour;
+  if (image) XDestroyImage(image);
+  return n;
+}
+
+static XImage* read_rect(int x0, int y0, int x1, int y1) {
+  return XGetImage(display, root, x0, y0, (unsigned)(x1 - x0), (unsigned)(y1 - y0), AllPlanes, ZPixmap);
+}
+
+static int same_rect(XImage* a, XImage* b) {
+  for (int y = 0; y < a->height; ++y)
+    for (int x = 0; x < a->width; ++x)
+      if (XGetPixel(a, x, y) != XGetPixel(b, x, y)) return 0;
+  return 1;
+}
+
+static void start(int y, int x0, int x1, unsigned long colour, int count, int rx0, int ry0, int rx1, int ry1) {
+  const int rect = rx1 > rx0 && ry1 > ry0;
+  XImage* before = rect ? read_rect(rx0, ry0, rx1, ry1) : NULL;
+  printf("watching\n");
+  fflush(stdout);
+  const double t0 = now_ms();
+  double painted = -1, changed = -1;
+  while (now_ms() - t0 < 10000 && (painted < 0 || (rect && changed < 0))) {
+    if (painted < 0 && count_in_row(y, x0, x1, colour) >= count) painted = now_ms();
+    if (rect && changed < 0) {
+      XImage* now = read_rect(rx0, ry0, rx1, ry1);
+      if (now && before && !same_rect(now, before)) changed = now_ms();
+      if (now) XDestroyImage(now);
+    }
+    usleep(200);
+  }
+  if (before) XDestroyImage(before);
+  printf("%.3f %.3f\n", painted, changed);
 }
 
 static int last_row = -1, last_x = -1;
@@ -86,12 +136,19 @@ int main(void) {
   rows = (height - 40) / kStep;
   reference = calloc((size_t)rows * width, sizeof *reference);
   unsigned long* row = calloc((size_t)width, sizeof *row);
-  char line[64];
+  char line[160];
   while (fgets(line, sizeof line, stdin)) {
     int x, y;
     if (strncmp(line, "ref", 3) == 0) {
       for (int r = 0; r < rows; ++r) read_row(kStep / 2 + r * kStep, reference + (size_t)r * width);
       printf("ok\n");
+    } else if (strncmp(line, "start", 5) == 0) {
+      int x0, x1, count, rx0, ry0, rx1, ry1;
+      unsigned long colour;
+      if (sscanf(line, "start %d %d %d %lx %d %d %d %d %d", &y, &x0, &x1, &colour, &count, &rx0, &ry0, &rx1,
+                 &ry1) != 9)
+        break;
+      start(y, x0, x1, colour, count, rx0, ry0, rx1, ry1);
     } else if (sscanf(line, "click %d %d", &x, &y) == 2) {
       watch_maps();
       XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
