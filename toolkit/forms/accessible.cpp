@@ -4,7 +4,9 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/group_box.h"
@@ -19,6 +21,49 @@ namespace {
 
 // Spelled out: MinGW's import library gives this identifier wrong bytes.
 constexpr IID kIidAccessible{0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The system's libraries for assistive technology, loaded at the first
+// question a reader asks: a program nobody reads that way does not load
+// them (and what they load in turn) at its start, nor keep their memory.
+// Taken from the system folder by their full path, never from the
+// program's own.
+struct OleLibraries {
+  decltype(&::LresultFromObject) LresultFromObject = nullptr;
+  decltype(&::CreateStdAccessibleObject) CreateStdAccessibleObject = nullptr;
+  decltype(&::CoInitializeEx) CoInitializeEx = nullptr;
+  decltype(&::CoDisconnectObject) CoDisconnectObject = nullptr;
+  decltype(&::SysAllocStringLen) SysAllocStringLen = nullptr;
+};
+
+HMODULE SystemLibrary(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+}
+
+template <typename F>
+void Find(F& function, HMODULE library, const char* name) {
+  if (library) function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+const OleLibraries& Ole() {
+  static const OleLibraries ole = [] {
+    OleLibraries found;
+    const HMODULE oleacc = SystemLibrary(L"oleacc.dll"), ole32 = SystemLibrary(L"ole32.dll"),
+                  oleaut32 = SystemLibrary(L"oleaut32.dll");
+    Find(found.LresultFromObject, oleacc, "LresultFromObject");
+    Find(found.CreateStdAccessibleObject, oleacc, "CreateStdAccessibleObject");
+    Find(found.CoInitializeEx, ole32, "CoInitializeEx");
+    Find(found.CoDisconnectObject, ole32, "CoDisconnectObject");
+    Find(found.SysAllocStringLen, oleaut32, "SysAllocStringLen");
+    return found;
+  }();
+  return ole;
+}
+
+// An empty answer, as VariantInit makes it.
+void Empty(VARIANT* v) { std::memset(v, 0, sizeof *v); }
 
 HWND WindowOf(const TControl& c) {
   if (!c.Windowed()) return nullptr;
@@ -54,7 +99,7 @@ bool HoldsFocus(const TControl& c, HWND focus) {
 
 HRESULT Text(const std::wstring& text, BSTR* out) {
   if (text.empty()) return S_FALSE;
-  *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  *out = Ole().SysAllocStringLen ? Ole().SysAllocStringLen(text.data(), static_cast<UINT>(text.size())) : nullptr;
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -83,7 +128,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   // longer connected, and clients in other processes are let go.
   void Disconnect() noexcept {
     control_ = nullptr;
-    CoDisconnectObject(static_cast<IAccessible*>(this), 0);
+    if (Ole().CoDisconnectObject) Ole().CoDisconnectObject(static_cast<IAccessible*>(this), 0);
   }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -127,7 +172,8 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (TControl* parent = AccessibleParentOf(*control_)) return Dispatch(*parent, out);
       // A form: the system's object of its whole window, frame and all.
       HWND wnd = WindowOf(*control_);
-      return wnd ? CreateStdAccessibleObject(wnd, OBJID_WINDOW, __uuidof(IDispatch), reinterpret_cast<void**>(out))
+      return wnd && Ole().CreateStdAccessibleObject
+                 ? Ole().CreateStdAccessibleObject(wnd, OBJID_WINDOW, __uuidof(IDispatch), reinterpret_cast<void**>(out))
                  : S_FALSE;
     });
   }
@@ -180,13 +226,13 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     return control_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
   }
 
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     if (!control_) return CO_E_OBJNOTCONNECTED;
     return Guarded([&] {
       HWND focus = GetFocus();
@@ -228,7 +274,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     return Guarded([&] {
       TControl* from = Target(start);
       if (!from) return Missing();
@@ -254,7 +300,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     if (!control_) return CO_E_OBJNOTCONNECTED;
     return Guarded([&] {
       const POINT p{x, y};
@@ -314,7 +360,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   template <class Read>
   HRESULT Number(const VARIANT& child, VARIANT* out, Read read) {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     return Guarded([&] {
       TControl* c = Target(child);
       if (!c) return Missing();
@@ -350,9 +396,12 @@ LRESULT AccessibleLink::Answer(TControl& control, WPARAM wp) {
   // COM carries the object to the asking process. Nothing else in the
   // program uses it, so it starts on the first question, on the one
   // thread that has windows, and stays for the life of the process.
-  static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const OleLibraries& ole = Ole();
+  // Without them the system answers with its own object.
+  if (!ole.LresultFromObject || !ole.CoInitializeEx) return 0;
+  static const HRESULT com = ole.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   (void)com;  // already started in another mode still carries the object
-  return LresultFromObject(kIidAccessible, wp, static_cast<IAccessible*>(Get(control)));
+  return ole.LresultFromObject(kIidAccessible, wp, static_cast<IAccessible*>(Get(control)));
 }
 
 // ---- what each control says ----
