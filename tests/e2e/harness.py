@@ -108,8 +108,7 @@ def pe_machine(path):
 def source_lines(exe, offsets):
     """Each return address (an offset into the executable) as the place of
     its call, "folder/file.cpp:line", read from the build's debug
-    information; a call inlined from a header is named by the function it
-    was inlined into."""
+    information."""
     triple = "x86_64-w64-mingw32" if pe_machine(exe) == "x64" else "i686-w64-mingw32"
     dump = subprocess.run([f"{triple}-objdump", "-p", str(exe)], capture_output=True, text=True, check=True,
                           timeout=60).stdout
@@ -119,7 +118,13 @@ def source_lines(exe, offsets):
         # With -i, one line per inlined frame, the outermost last.
         frames = subprocess.run([f"{triple}-addr2line", "-i", "-e", str(exe), hex(base + offset - 1)],
                                 capture_output=True, text=True, check=True, timeout=60).stdout.splitlines()
-        place = frames[-1].split(" ")[0] if frames else "?"
+        # The innermost frame of the program's own sources: not a library
+        # header (std::function's), nor a layer's header seen through the
+        # build's include links (the handle wrappers), but the code that
+        # made the call.
+        places_seen = [f.split(" ")[0] for f in frames]
+        own = [f for f in places_seen if f.startswith(str(ROOT) + "/") and "/build/" not in f]
+        place = (own or places_seen[-1:] or ["?"])[0]
         places[offset] = place[len(str(ROOT)) + 1:] if place.startswith(str(ROOT) + "/") else place
     return places
 

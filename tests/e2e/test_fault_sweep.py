@@ -57,6 +57,7 @@ class Command(NamedTuple):
     settings: bool = False  # autostart on, display time 30 s
     writes: tuple = ()     # "capture", "drive_d", "copy"
     first: object = None   # what shows first when all goes well (a caption or a window class)
+    then: str = None       # an item chosen after it, to leave things as they were
     swept: bool = True     # in the test command's sweep (else only with KELVORA_SWEEP=all)
 
 
@@ -73,7 +74,9 @@ COMMANDS = [
     Command("viewer, save", "显示抓图", window="TForm3", save=True, writes=("copy",), first="TForm3"),
     Command("settings", "抓图设置", window="TForm4", settings=True, first="TForm4"),
     Command("change icon", "更换图标", swept=False),
-    Command("animate", "图标随机", swept=False),
+    # The animation changes the icon's pictures every second: it is stopped
+    # again, so that the objects counted stand still.
+    Command("animate", "图标随机", then="原来图标", swept=False),
     Command("first icon", "原来图标", swept=False),
     Command("about", "关于我们", window="TAboutBox", first="TAboutBox", swept=False),
 ]
@@ -155,6 +158,8 @@ class FaultSweepTest(CaptureSteps):
             if time.monotonic() - quiet_since > 0.5:
                 break
             time.sleep(0.1)
+        if command.then:
+            self.choose(command.then)
         return None if "no menu" in done else errors
 
     def answer_dialog(self, app, dialog, command, errors, done):
