@@ -220,14 +220,16 @@ void WaitForMenuToLeaveScreen() {
     else
       others.push_back(wnd);
   }
+  // A window that does not answer in time is left as it is: the wait is
+  // bounded, and a hung window would not repaint anyway.
+  const auto answers = [&left](HWND wnd) {
+    DWORD_PTR ignored;
+    return left() && SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, left(), &ignored) != 0;
+  };
   for (int pass = 0; pass < 2; ++pass) {
     std::vector<HWND> answered;
     for (HWND wnd : others) {
-      DWORD_PTR ignored;
-      // A window that does not answer in time is left as it is: the wait
-      // is bounded, and a hung window would not repaint anyway.
-      if (!left()) return;
-      if (SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, left(), &ignored)) answered.push_back(wnd);
+      if (answers(wnd)) answered.push_back(wnd);
     }
     others = std::move(answered);
   }
@@ -245,6 +247,10 @@ void WaitForMenuToLeaveScreen() {
     return !fade || !IsWindowVisible(fade);
   };
   while (left() && !(painted() && faded())) Sleep(1);
+  // A window's update region empties when its paint begins, not when it
+  // ends: one more message answered by each means its paint is over (a
+  // thread answers a sent message only between the messages it handles).
+  for (HWND wnd : others) answers(wnd);
   GdiFlush();
 }
 
