@@ -5,7 +5,7 @@
 // message box ("ghost menu"). In between, by the mode:
 //   none   nothing
 //   wait   the captures' wait for the menu to leave the screen
-//   copy   that wait, then a copy of the whole screen, as the desktop capture
+//   copy   that wait and the desktop capture's copy of the screen
 //
 //   ghostmenu none|wait|copy
 #include <windows.h>
@@ -15,6 +15,8 @@
 #include <string>
 
 #include "forms/capture/screen_capture.h"
+#include "toolkit/graphics/bitmap.h"
+#include "toolkit/win/handle.h"
 
 namespace {
 
@@ -22,20 +24,14 @@ constexpr UINT kTrayMessage = WM_APP + 1;
 const wchar_t* const kItems[] = {L"First item", L"Second item", L"Third item", L"Fourth item"};
 std::wstring mode;
 
-void Between(HWND) {
+void Between() {
   if (mode == L"none") return;
+  // As the desktop capture: the screen DC taken first, the wait, the copy.
+  window_dc screen(nullptr, window_dc::Area::Window);
   WaitForMenuToLeaveScreen();
   if (mode != L"copy") return;
-  HDC screen = GetDC(nullptr);
-  HDC copy = CreateCompatibleDC(screen);
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HBITMAP pixels = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(copy, pixels);
-  BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(copy, old);
-  DeleteObject(pixels);
-  DeleteDC(copy);
-  ReleaseDC(nullptr, screen);
+  TBitmap bitmap;
+  CaptureDesktop(screen.get(), bitmap);
 }
 
 void ShowMenu(HWND wnd) {
@@ -48,7 +44,7 @@ void ShowMenu(HWND wnd) {
       TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, wnd, nullptr));
   DestroyMenu(menu);
   if (chosen < 1 || chosen > 4) return;
-  Between(wnd);
+  Between();
   MessageBoxW(wnd, kItems[chosen - 1], L"ghost menu", MB_OK);
 }
 
