@@ -504,15 +504,15 @@ class Session:
     def processes(self, exe_name):
         return [p["pid"] for p in self.probe("processes", exe_name, check=False)]
 
-    def launch(self, exe=None, cwd=None, timeout=30.0):
-        """Starts a Windows program (kelvora.exe unless told) in the foreground
+    def launch(self, exe=None, cwd=None, timeout=30.0, args=()):
+        """Starts a Windows program (kelvora.exe unless told, with `args`) in the foreground
         of its own Popen, so that its exit code is the Popen's return code."""
         exe = Path(exe).resolve() if exe else self.exe
         before = set(self.processes(exe.name))
         self.launches += 1
         log = ARTIFACTS / f"{exe.stem}-{self.launches}.log"
         with open(log, "wb") as output:
-            popen = subprocess.Popen([loader_for(exe), str(exe)], env=self.env,
+            popen = subprocess.Popen([loader_for(exe), str(exe), *args], env=self.env,
                                      cwd=cwd or self.workdir, stdin=subprocess.DEVNULL,
                                      stdout=output, stderr=subprocess.STDOUT)
         try:
