@@ -56,18 +56,14 @@ bool ShouldFail(uint32_t function, uint32_t offset) {
   return true;
 }
 
-void Track(void* object) {
+// Counts an object made (made true) or freed.
+void Count(void* object, bool made) {
   if (!object || !live) return;
   EnterCriticalSection(&lock);
-  live->insert(reinterpret_cast<uintptr_t>(object));
-  block->live_objects = static_cast<LONG>(live->size());
-  LeaveCriticalSection(&lock);
-}
-
-void Untrack(void* object) {
-  if (!object || !live) return;
-  EnterCriticalSection(&lock);
-  live->erase(reinterpret_cast<uintptr_t>(object));
+  if (made)
+    live->insert(reinterpret_cast<uintptr_t>(object));
+  else
+    live->erase(reinterpret_cast<uintptr_t>(object));
   block->live_objects = static_cast<LONG>(live->size());
   LeaveCriticalSection(&lock);
 }
@@ -109,13 +105,13 @@ F Original(Function f) {
       return failure;                                              \
     }                                                              \
     ret made = Original<decltype(&::name)>(f_##name) args;         \
-    Track(made);                                                   \
+    Count(made, true);                                                   \
     return made;                                                   \
   }
 // A call that frees one: never failed, only counted.
 #define FREES(ret, name, params, args, freed)                      \
   ret WINAPI Fail_##name params {                                  \
-    Untrack(freed);                                                \
+    Count(freed, false);                                                \
     return Original<decltype(&::name)>(f_##name) args;             \
   }
 
