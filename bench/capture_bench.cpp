@@ -154,7 +154,7 @@ int Run(int argc, wchar_t** argv) {
       const double t0 = Now();
       StillPicture still(Screen().DesktopRect());
       window_dc screen(nullptr);
-      still.Capture(screen.get());
+      still.Capture(screen.get(), RECT{});
       times.push_back(Now() - t0);
     }
     std::printf("still_runs %zu\nstill_ms %.3f %.3f %.3f\n", times.size(), *std::min_element(times.begin(), times.end()),

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "forms/capture/screen_capture.h"
 #include "toolkit/forms/screen.h"
 #include "toolkit/win/handle.h"
@@ -43,6 +45,7 @@ void TNewform::PrepareStill() {
 
 void TNewform::DropStill() {
   if (!showing_) still_.reset();
+  menu_area_ = {};
 }
 
 void TNewform::DoShow() {
@@ -54,7 +57,8 @@ void TNewform::DoShow() {
   PrepareStill();
   showing_ = true;
   window_dc screen(nullptr);
-  still_->Capture(screen.get());
+  const RECT menu = std::exchange(menu_area_, RECT{});
+  still_->Capture(screen.get(), menu);
   TForm::DoShow();
 }
 

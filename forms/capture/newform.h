@@ -23,6 +23,10 @@ class TNewform : public TForm {
   // touches the picture of a selector that is showing.
   void PrepareStill();
   void DropStill();
+  // Where the tray menu that chose the selector was on the screen: the
+  // still picture takes the rest of the screen at once, and this area once
+  // the windows under the menu have repainted it.
+  void SetMenuArea(const RECT& area) noexcept { menu_area_ = area; }
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -45,6 +49,7 @@ class TNewform : public TForm {
   // PrepareStill or at the showing, given up when the window hides.
   std::unique_ptr<StillPicture> still_;
   bool showing_ = false;
+  RECT menu_area_{0, 0, 0, 0};
 };
 
 void LoadNewformLayout(TNewform& form);

@@ -56,10 +56,11 @@ void CopyScreen(HDC canvas, int to_x, int to_y, int width, int height, HDC scree
   }
 }
 
-// Copies the screen's `area` (virtual-screen pixels) onto the canvas at 0, 0,
-// monitor by monitor. What lies on no monitor is black: the screen DC would
-// give whatever the system keeps there (on X, the root window's pixels).
-void CopyMonitors(HDC canvas, const RECT& area, HDC screen) {
+// Copies the screen's `area` (virtual-screen pixels) onto the canvas with
+// its top-left corner at `at`, monitor by monitor. What lies on no monitor
+// is black: the screen DC would give whatever the system keeps there (on X,
+// the root window's pixels).
+void CopyMonitors(HDC canvas, const RECT& area, HDC screen, POINT at = {0, 0}) {
   const std::vector<RECT> monitors = Screen().MonitorRects();
   unique_hrgn outside(CreateRectRgnIndirect(&area));
   if (!outside) throw EOutOfResources();
@@ -69,14 +70,14 @@ void CopyMonitors(HDC canvas, const RECT& area, HDC screen) {
   }
   RECT bounds;
   if (GetRgnBox(outside.get(), &bounds) != NULLREGION) {
-    OffsetRgn(outside.get(), -area.left, -area.top);
+    OffsetRgn(outside.get(), at.x - area.left, at.y - area.top);
     if (!FillRgn(canvas, outside.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)))) throw EOutOfResources();
   }
   for (const RECT& monitor : monitors) {
     RECT part;
     if (!IntersectRect(&part, &area, &monitor)) continue;
-    CopyScreen(canvas, part.left - area.left, part.top - area.top, part.right - part.left, part.bottom - part.top,
-               screen, part.left, part.top);
+    CopyScreen(canvas, at.x + part.left - area.left, at.y + part.top - area.top, part.right - part.left,
+               part.bottom - part.top, screen, part.left, part.top);
   }
 }
 
@@ -144,6 +145,11 @@ bool MenuShowing() {
   return found;
 }
 
+// Physical pixels around a menu that its shadow may cover: a few pixels at
+// 100 %, more where the compositor draws a soft one, at every scale. Copying
+// a wider frame again costs next to nothing.
+constexpr int kMenuShadow = 48;
+
 // The window in which Windows fades the chosen menu item out, by the class
 // name it has there; Wine has none.
 constexpr wchar_t kSelectionFadeClass[] = L"SysFadeWin";
@@ -180,15 +186,26 @@ StillPicture::StillPicture(const RECT& desktop) : desktop_(desktop) {
 
 StillPicture::~StillPicture() = default;
 
-void StillPicture::Capture(HDC screen) {
+void StillPicture::Capture(HDC screen, const RECT& menu) {
   RequireScreen(screen);
-  WaitForMenuToLeaveScreen();
   // The worker writes into the picture: it must be done before the copy.
   if (bring_in_.joinable()) bring_in_.join();
-  CopyMonitors(bitmap_.Canvas().Handle(), desktop_, screen);
+  HDC canvas = bitmap_.Canvas().Handle();
+  RECT again = desktop_, shadowed = menu;
+  if (!IsRectEmpty(&menu)) {
+    InflateRect(&shadowed, kMenuShadow, kMenuShadow);
+    // Outside the menu the screen is as the user left it: it is copied
+    // now, while the windows under the menu repaint in their own threads,
+    // and only the menu's place waits for them. The margin takes in the
+    // shadow the system draws around a menu without windows of its own.
+    CopyMonitors(canvas, desktop_, screen);
+    if (!IntersectRect(&again, &shadowed, &desktop_)) return;
+  }
+  WaitForMenuToLeaveScreen(shadowed);
+  CopyMonitors(canvas, again, screen, {again.left - desktop_.left, again.top - desktop_.top});
 }
 
-void WaitForMenuToLeaveScreen() {
+void WaitForMenuToLeaveScreen(const RECT& menu) {
   const DWORD start = GetTickCount();
   constexpr DWORD kBound = 250;
   const auto left = [start]() -> DWORD {
@@ -211,6 +228,13 @@ void WaitForMenuToLeaveScreen() {
   std::vector<HWND> windows{GetDesktopWindow()}, others;
   for (HWND wnd : DesktopWindows()) {
     if (IsWindowVisible(wnd)) windows.push_back(wnd);
+  }
+  // Where the menu was is known, only what lay under it has to repaint.
+  if (!IsRectEmpty(&menu)) {
+    std::erase_if(windows, [&menu](HWND wnd) {
+      RECT rect;
+      return !GetWindowRect(wnd, &rect) || !IntersectRect(&rect, &rect, &menu);
+    });
   }
   for (HWND wnd : windows) {
     // This thread's windows paint now, here: nothing else would paint them

@@ -47,9 +47,11 @@ class StillPicture {
   const RECT& Desktop() const noexcept { return desktop_; }
   TBitmap& Bitmap() noexcept { return bitmap_; }
   // Copies the screen into the picture, every monitor as it is and black
-  // where there is none, in bands, once the menu that chose the command has
-  // left the screen (WaitForMenuToLeaveScreen) and the memory is in.
-  void Capture(HDC screen);
+  // where there is none, in bands, once the memory is in: the `menu` area
+  // (where the menu that chose the command was; may be empty) and its
+  // shadow once the menu has left the screen (WaitForMenuToLeaveScreen),
+  // the rest at once. With no area known, all of it after the wait.
+  void Capture(HDC screen, const RECT& menu);
 
  private:
   RECT desktop_;
@@ -61,7 +63,8 @@ class StillPicture {
 // Waits, for at most about a quarter of a second, until the popup menu that
 // chose a command has left the screen: no menu window of this thread is
 // visible any more, and every other window has taken the server's news of
-// the uncovered area and repainted it. No capture may keep the menu: the
+// the uncovered area and repainted it; given where the menu was (`menu`,
+// screen pixels), only the windows there. No capture may keep the menu: the
 // selector's still picture and the desktop capture wait here before they
 // copy.
-void WaitForMenuToLeaveScreen();
+void WaitForMenuToLeaveScreen(const RECT& menu = {});

@@ -107,7 +107,11 @@ void TForm1::PopupMenu1Popup(TComponent*) {
 }
 
 void TForm1::PopupMenu1Close(TMenuItem* chosen) {
-  if (chosen != N1 && Newform) Newform->DropStill();
+  if (!Newform) return;
+  if (chosen == N1)
+    Newform->SetMenuArea(PopupMenu1->ShownArea());
+  else
+    Newform->DropStill();
 }
 
 void TForm1::N10Click(TComponent*) {

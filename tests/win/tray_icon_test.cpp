@@ -129,7 +129,8 @@ TEST(TrayIcon, CallbackMessagesBecomeEventsAndActions) {
 }
 
 // The menu's close event comes once the menu has left and before the chosen
-// item's click, naming that item; a dismissed menu names none.
+// item's click, naming that item; a dismissed menu names none. Either way
+// the menu tells where it was on the screen.
 TEST(TrayIcon, TheMenusCloseEventNamesTheChosenItemBeforeItsClick) {
   TPopupMenu menu(nullptr);
   auto* one = new TMenuItem(&menu);
@@ -147,21 +148,32 @@ TEST(TrayIcon, TheMenusCloseEventNamesTheChosenItemBeforeItsClick) {
   // Keys as a user presses them in the open menu: down twice, then Enter;
   // or Escape.
   std::vector<WPARAM> keys;
+  RECT seen{};
+  const auto expect_area_seen = [&] {
+    RECT both;
+    UnionRect(&both, &menu.ShownArea(), &seen);
+    EXPECT_FALSE(IsRectEmpty(&seen));
+    EXPECT_TRUE(EqualRect(&both, &menu.ShownArea())) << "the menu's window lies outside its shown area";
+  };
   TTimer presser(nullptr);
   presser.SetInterval(50);
   presser.OnTimer = [&](TComponent*) {
     HWND shown = ShownMenuWindow();
     if (!shown || keys.empty()) return;
+    GetWindowRect(shown, &seen);
     for (WPARAM key : keys) PostMessageW(shown, WM_KEYDOWN, key, 0);
     keys.clear();
   };
   keys = {VK_DOWN, VK_DOWN, VK_RETURN};
   menu.Popup(10, 10);
   EXPECT_EQ(log, (std::vector<std::string>{"close two", "click two"}));
+  expect_area_seen();
   log.clear();
   keys = {VK_ESCAPE};
+  seen = {};
   menu.Popup(10, 10);
   EXPECT_EQ(log, (std::vector<std::string>{"close none"}));
+  expect_area_seen();
 }
 
 // Every mouse message of the shell sent to the real icon window, with the

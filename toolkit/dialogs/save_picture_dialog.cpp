@@ -12,6 +12,7 @@
 #include "toolkit/graphics/fit_rule.h"
 #include "toolkit/graphics/picture.h"
 #include "toolkit/win/callback_exception.h"
+#include "toolkit/win/system_library.h"
 
 namespace {
 // The registered picture formats, most recently registered first, and the
@@ -265,6 +266,27 @@ UINT_PTR CALLBACK PreviewHook(HWND custom, UINT msg, WPARAM, LPARAM lp) {
   }
   return 0;
 }
+
+const wchar_t kCannotOpen[] = L"Cannot open the save dialog";
+
+// The common dialogs' library, loaded when the dialog first shows: it and
+// the controls library it brings in are most of the memory a program that
+// waits in the tray would otherwise hold for a dialog it seldom shows.
+struct CommonDialogs {
+  decltype(&::GetSaveFileNameW) GetSaveFileNameW = nullptr;
+  decltype(&::CommDlgExtendedError) CommDlgExtendedError = nullptr;
+};
+
+const CommonDialogs& Dialogs() {
+  static const CommonDialogs dialogs = [] {
+    CommonDialogs found;
+    const HMODULE comdlg32 = SystemLibrary(L"comdlg32.dll");
+    FindFunction(found.GetSaveFileNameW, comdlg32, "GetSaveFileNameW");
+    FindFunction(found.CommDlgExtendedError, comdlg32, "CommDlgExtendedError");
+    return found;
+  }();
+  return dialogs;
+}
 }  // namespace
 
 TSavePictureDialog::TSavePictureDialog(TComponent* owner) : TComponent(owner), filter_(BuildFilter()) {}
@@ -299,10 +321,12 @@ bool TSavePictureDialog::Execute() {
   ofn.Flags = Options() | OFN_ENABLEHOOK | OFN_ENABLETEMPLATEHANDLE;
   ofn.lpfnHook = PreviewHook;
   ofn.lCustData = reinterpret_cast<LPARAM>(&pane);
-  const bool confirmed = GetSaveFileNameW(&ofn) != FALSE;
+  const CommonDialogs& dialogs = Dialogs();
+  if (!dialogs.GetSaveFileNameW || !dialogs.CommDlgExtendedError) throw EOutOfResources(kCannotOpen);
+  const bool confirmed = dialogs.GetSaveFileNameW(&ofn) != FALSE;
   // Not confirmed is a cancel, unless the dialog says it failed: then the
   // user never had the chance to choose.
-  if (!confirmed && CommDlgExtendedError() != 0) throw EOutOfResources(L"Cannot open the save dialog");
+  if (!confirmed && dialogs.CommDlgExtendedError() != 0) throw EOutOfResources(kCannotOpen);
   if (confirmed) {
     file_name_ = name.data();
     filter_index_ = static_cast<int>(ofn.nFilterIndex);

@@ -16,6 +16,7 @@
 #include "toolkit/forms/panel.h"
 #include "toolkit/forms/radio_button.h"
 #include "toolkit/forms/static_text.h"
+#include "toolkit/win/system_library.h"
 
 namespace {
 
@@ -23,10 +24,7 @@ namespace {
 constexpr IID kIidAccessible{0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 // The system's libraries for assistive technology, loaded at the first
-// question a reader asks: a program nobody reads that way does not load
-// them (and what they load in turn) at its start, nor keep their memory.
-// Taken from the system folder by their full path, never from the
-// program's own.
+// question a reader asks.
 struct OleLibraries {
   decltype(&::LresultFromObject) LresultFromObject = nullptr;
   decltype(&::CreateStdAccessibleObject) CreateStdAccessibleObject = nullptr;
@@ -35,28 +33,16 @@ struct OleLibraries {
   decltype(&::SysAllocStringLen) SysAllocStringLen = nullptr;
 };
 
-HMODULE SystemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
-}
-
-template <typename F>
-void Find(F& function, HMODULE library, const char* name) {
-  if (library) function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 const OleLibraries& Ole() {
   static const OleLibraries ole = [] {
     OleLibraries found;
     const HMODULE oleacc = SystemLibrary(L"oleacc.dll"), ole32 = SystemLibrary(L"ole32.dll"),
                   oleaut32 = SystemLibrary(L"oleaut32.dll");
-    Find(found.LresultFromObject, oleacc, "LresultFromObject");
-    Find(found.CreateStdAccessibleObject, oleacc, "CreateStdAccessibleObject");
-    Find(found.CoInitializeEx, ole32, "CoInitializeEx");
-    Find(found.CoDisconnectObject, ole32, "CoDisconnectObject");
-    Find(found.SysAllocStringLen, oleaut32, "SysAllocStringLen");
+    FindFunction(found.LresultFromObject, oleacc, "LresultFromObject");
+    FindFunction(found.CreateStdAccessibleObject, oleacc, "CreateStdAccessibleObject");
+    FindFunction(found.CoInitializeEx, ole32, "CoInitializeEx");
+    FindFunction(found.CoDisconnectObject, ole32, "CoDisconnectObject");
+    FindFunction(found.SysAllocStringLen, oleaut32, "SysAllocStringLen");
     return found;
   }();
   return ole;

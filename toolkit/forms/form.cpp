@@ -247,6 +247,9 @@ void TForm::UpdateShowing() {
     ShowWindow(handle_, SW_SHOWNORMAL);
     if (form_style_ == TFormStyle::fsStayOnTop)
       SetWindowPos(handle_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Its first frame now: the banner shows at the end of its construction,
+    // and the forms made after it would otherwise hold its paint back.
+    UpdateWindow(handle_);
   } else {
     ShowWindow(handle_, SW_HIDE);
     DoHide();

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 #include "toolkit/core/dpi_scale.h"
 #include "toolkit/core/exceptions.h"
 #include "toolkit/forms/image_list.h"
 #include "toolkit/graphics/dib.h"
 #include "toolkit/win/handle.h"
+#include "toolkit/win/window_list.h"
 
 namespace {
 // The colour that marks a glyph's transparent pixels (0x00RRGGBB as a 32-bit
@@ -85,7 +87,13 @@ void TMenuItem::Click() {
 
 TPopupMenu::TPopupMenu(TComponent* owner)
     : TComponent(owner), items_(std::make_unique<TMenuItem>(nullptr)) {
-  window_ = AllocateHWnd([](UINT, WPARAM, LPARAM, bool&) -> LRESULT { return 0; });
+  // The menu's owner hears of it while the user chooses: when the menu
+  // waits for input, and as the selection moves (to the item clicked, or
+  // picked by the keyboard).
+  window_ = AllocateHWnd([this](UINT msg, WPARAM wp, LPARAM, bool&) -> LRESULT {
+    if ((msg == WM_ENTERIDLE && wp == MSGF_MENU) || msg == WM_MENUSELECT) NoteShownArea();
+    return 0;
+  });
 }
 
 TPopupMenu::~TPopupMenu() = default;
@@ -126,7 +134,20 @@ void TPopupMenu::Build(HMENU menu, std::vector<TMenuItem*>& commands) const {
   }
 }
 
+void TPopupMenu::NoteShownArea() {
+  for (HWND wnd : ThreadWindows()) {
+    wchar_t name[16];
+    RECT rect;
+    // The menu's window, and the windows Windows draws its shadow in.
+    if (IsWindowVisible(wnd) && GetClassNameW(wnd, name, 16) &&
+        (std::wstring_view(name) == L"#32768" || std::wstring_view(name) == L"SysShadow") &&
+        GetWindowRect(wnd, &rect))
+      UnionRect(&shown_area_, &shown_area_, &rect);
+  }
+}
+
 void TPopupMenu::Popup(int x, int y) {
+  shown_area_ = {};
   if (OnPopup) OnPopup(this);
   unique_hmenu menu(CreatePopupMenu());
   std::vector<TMenuItem*> commands;

@@ -76,6 +76,10 @@ class TPopupMenu : public TComponent {
   // Runs once the menu has left, before the chosen item's click: `chosen`
   // is that item, or null when the menu was dismissed.
   std::function<void(TMenuItem* chosen)> OnClose;
+  // Where the menu was on the screen at its last popup, with its shadow's
+  // windows: seen while the user chose, empty when it never showed. After
+  // a choice, the screen outside it is as it was before the menu opened.
+  const RECT& ShownArea() const noexcept { return shown_area_; }
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -84,8 +88,10 @@ class TPopupMenu : public TComponent {
   // The menu of the items (one level: the program's menus have no submenus);
   // `commands` gets the items that can be chosen, by their menu ids less one.
   void Build(HMENU menu, std::vector<TMenuItem*>& commands) const;
+  void NoteShownArea();
   std::unique_ptr<TMenuItem> items_;
   TImageList* images_ = nullptr;
   std::unique_ptr<UtilityWindow> window_;
   int dpi_ = 96;
+  RECT shown_area_{};
 };

@@ -198,6 +198,19 @@ DWORD WINAPI Fail_CommDlgExtendedError() {
   return Original<decltype(&::CommDlgExtendedError)>(f_CommDlgExtendedError)();
 }
 
+int FunctionNamed(const char* name);
+void* WrapperOf(int f);
+
+// A wrapped function the program finds at run time is handed its wrapper,
+// as an imported one is. Never failed itself.
+FARPROC WINAPI Fail_GetProcAddress(HMODULE module, LPCSTR name) {
+  const FARPROC found = Original<decltype(&::GetProcAddress)>(f_GetProcAddress)(module, name);
+  const int f = found && !IS_INTRESOURCE(name) ? FunctionNamed(name) : -1;
+  if (f < 0 || f == f_GetProcAddress) return found;
+  InterlockedCompareExchangePointer(&original[f], reinterpret_cast<void*>(found), nullptr);
+  return reinterpret_cast<FARPROC>(WrapperOf(f));
+}
+
 // msvcrt: large allocations, by their order.
 void* __cdecl Fail_malloc(size_t size) {
   if (block && size >= kLargeAllocation &&
@@ -218,6 +231,8 @@ const char* const names[kFunctions] = {
 #include "fault_functions.inc"
 #undef FUNCTION
 };
+
+void* WrapperOf(int f) { return wrapper[f]; }
 
 // ---- patching ----------------------------------------------------------------
 

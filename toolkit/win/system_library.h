@@ -1,0 +1,16 @@
+#pragma once
+// Libraries of the system that only some commands need, loaded at the first
+// call that needs them: a program that never shows the save dialog or
+// answers a screen reader does not load them (and what they load in turn)
+// at its start, nor keep their memory while it waits in the tray.
+#include <windows.h>
+
+// The library from the system folder by its full path, never from the
+// program's own folder; loaded once and kept. Null when it cannot be had.
+HMODULE SystemLibrary(const wchar_t* name);
+
+// `function` from `library`, or null with either missing.
+template <typename F>
+void FindFunction(F& function, HMODULE library, const char* name) {
+  function = library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
