@@ -12,6 +12,7 @@
 #   bench/run.sh                    15 rounds
 #   KELVORA_BENCH_RUNS=31 bench/run.sh
 #   KELVORA_BUILD=build/mine bench/run.sh       another build directory
+#   KELVORA_ARCH=win64 bench/run.sh             the 64-bit build where 32-bit programs also run
 #   KELVORA_BENCH_LEAK=20000                    captures in the leak check
 #   KELVORA_BENCH_IDLE=30                       seconds of the idle CPU reading
 #   KELVORA_BENCH_BIG_ROUNDS=7                  rounds on the 3840x2160 screen
