@@ -47,6 +47,13 @@ class PatternWindow {
   PatternWindow& operator=(const PatternWindow&) = delete;
 
   HWND Handle() const { return hwnd_; }
+  // New colours, painted at the window's next paint: until then the screen
+  // shows the old ones.
+  void Change(const std::function<Rgb(int x, int y)>& colour) {
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) pixels_[static_cast<size_t>(y) * width_ + x] = colour(x, y);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
 
  private:
   static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {

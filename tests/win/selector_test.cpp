@@ -167,6 +167,27 @@ TEST_F(SelectorTest, APreparedStillPictureIsTakenAtTheShowingAndKeptWhileShown) 
   EXPECT_EQ(repainted, shown);
 }
 
+// The rest of the screen is copied at once; where the tray menu was, the
+// picture waits for what lay under the menu to repaint.
+TEST_F(SelectorTest, TheMenusPlaceIsTakenOnceWhatLayUnderItHasRepainted) {
+  const RECT where{60, 70, 60 + 40, 70 + 30};
+  const auto after = [](int x, int y) { return MakeRgb(0xF0 - x * 3, 0x10 + y * 7, 0x55); };
+  PatternWindow pattern(where, [](int, int) { return MakeRgb(0, 0, 0xFF); });
+  pattern.Change(after);
+  form->SetMenuArea(RECT{where.left + 10, where.top + 5, where.left + 20, where.top + 15});
+  std::vector<Rgb> shown;
+  RunModal({[&](HWND w) {
+              UpdateWindow(w);
+              shown = Pixels();
+            },
+            [](HWND w) { Release(w, 0, 0); }});
+  ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
+  int wrong = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) wrong += shown[static_cast<size_t>(where.top + y) * width + where.left + x] != after(x, y);
+  EXPECT_EQ(wrong, 0) << "the window under the menu as it was before it repainted";
+}
+
 TEST_F(SelectorTest, DragKeepsExactlyOneBandAndRecordsTheRectangleAsDragged) {
   const RECT before = Sel();
   std::vector<Rgb> still;
