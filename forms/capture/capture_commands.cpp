@@ -58,7 +58,7 @@ void TForm1::N2Click(TComponent*) {
   WaitForMenuToLeaveScreen();
   CaptureDesktop(screen.get(), bitmap);
   bitmap.SaveToFile(kCaptureFile);
-  switch (CheckedAnswer(::MessageBoxW(Handle(), kDesktopQuestion, kDesktopCaption, MB_YESNOCANCEL))) {
+  switch (SystemMessageBox(Handle(), kDesktopQuestion, kDesktopCaption, MB_YESNOCANCEL)) {
     case IDYES:
       if (Application->MessageBox(kSaveQuestion, kSaveCaption, MB_YESNO) == IDYES)
         SaveStep(*SavePictureDialog1, bitmap);

@@ -146,7 +146,17 @@ void TApplication::HandleException(std::exception_ptr e) noexcept {
 
 int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
   TaskWindowsDisabled disabled(nullptr);
-  return CheckedAnswer(::MessageBoxW(handle_, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND));
+  return SystemMessageBox(handle_, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+}
+
+int SystemMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
+  // The controls library the manifest names (by its bare name: the
+  // manifest's redirection, not the search path, finds it), loaded before
+  // the first box and kept. Nothing loads it at start any more, and a box
+  // whose buttons made Wine 10 load it took no clicks.
+  static const HMODULE controls = LoadLibraryW(L"comctl32.dll");
+  static_cast<void>(controls);
+  return CheckedAnswer(::MessageBoxW(owner, text, caption, flags));
 }
 
 void TApplication::HookMainWindow(const void* id, Hook hook) {

@@ -116,6 +116,9 @@ void ShowMessage(const std::wstring& text);
 // when the system could not show it (it answers 0 then).
 int CheckedAnswer(int answer);
 
+// The plain system message box owned by `owner`: its answer, checked.
+int SystemMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
+
 // Disables every enabled, visible top-level window of this thread except
 // `keep`, and enables them again when it goes.
 class TaskWindowsDisabled {
