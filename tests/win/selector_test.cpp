@@ -74,6 +74,26 @@ class SelectorTest : public testing::Test {
   // The window as it shows now.
   std::vector<Rgb> Pixels() const { return ReadWindowPixels(form->Handle(), width, height); }
 
+  // The selector shown, painted and read once, then released.
+  std::vector<Rgb> ShownPicture() {
+    std::vector<Rgb> shown;
+    RunModal({[&](HWND w) {
+                UpdateWindow(w);
+                shown = Pixels();
+              },
+              [](HWND w) { Release(w, 0, 0); }});
+    return shown;
+  }
+
+  // The pixels of `where` in `shown` that differ from `colour`.
+  int WrongIn(const std::vector<Rgb>& shown, const RECT& where, const std::function<Rgb(int, int)>& colour) const {
+    int wrong = 0;
+    for (int y = 0; y < where.bottom - where.top; ++y)
+      for (int x = 0; x < where.right - where.left; ++x)
+        wrong += shown.at(static_cast<size_t>(where.top + y) * width + where.left + x) != colour(x, y);
+    return wrong;
+  }
+
   // The still picture with exactly one band inverted: the outline GDI's
   // Rectangle draws with a one-pixel pen for `band` (corners in any order,
   // right and bottom edges excluded); an empty band inverts nothing.
@@ -114,20 +134,11 @@ TEST_F(SelectorTest, CoversThePrimaryScreenBorderlessAndHidden) {
 
 TEST_F(SelectorTest, ShowsTheScreenAsItWasBeneathIt) {
   const RECT where{30, 40, 30 + 64, 40 + 48};
-  PatternWindow pattern(where, [](int x, int y) { return MakeRgb(x * 4, y * 5, 0x80 + x - y); });
-  std::vector<Rgb> shown;
-  RunModal({[&](HWND w) {
-              UpdateWindow(w);
-              shown = Pixels();
-            },
-            [](HWND w) { Release(w, 0, 0); }});
+  const auto colour = [](int x, int y) { return MakeRgb(x * 4, y * 5, 0x80 + x - y); };
+  PatternWindow pattern(where, colour);
+  const std::vector<Rgb> shown = ShownPicture();
   ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
-  int wrong = 0;
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 64; ++x)
-      if (shown[static_cast<size_t>(where.top + y) * width + where.left + x] != MakeRgb(x * 4, y * 5, 0x80 + x - y))
-        ++wrong;
-  EXPECT_EQ(wrong, 0) << "the still picture shows the pattern window beneath the selector";
+  EXPECT_EQ(WrongIn(shown, where, colour), 0) << "the still picture shows the pattern window beneath the selector";
 }
 
 // The tray menu prepares the still picture while the user chooses: what it
@@ -175,17 +186,9 @@ TEST_F(SelectorTest, TheMenusPlaceIsTakenOnceWhatLayUnderItHasRepainted) {
   PatternWindow pattern(where, [](int, int) { return MakeRgb(0, 0, 0xFF); });
   pattern.Change(after);
   form->SetMenuArea(RECT{where.left + 10, where.top + 5, where.left + 20, where.top + 15});
-  std::vector<Rgb> shown;
-  RunModal({[&](HWND w) {
-              UpdateWindow(w);
-              shown = Pixels();
-            },
-            [](HWND w) { Release(w, 0, 0); }});
+  const std::vector<Rgb> shown = ShownPicture();
   ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
-  int wrong = 0;
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x) wrong += shown[static_cast<size_t>(where.top + y) * width + where.left + x] != after(x, y);
-  EXPECT_EQ(wrong, 0) << "the window under the menu as it was before it repainted";
+  EXPECT_EQ(WrongIn(shown, where, after), 0) << "the window under the menu as it was before it repainted";
 }
 
 TEST_F(SelectorTest, DragKeepsExactlyOneBandAndRecordsTheRectangleAsDragged) {
