@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <string_view>
 
 #include "toolkit/core/dpi_scale.h"
@@ -134,8 +135,17 @@ void TPopupMenu::Build(HMENU menu, std::vector<TMenuItem*>& commands) const {
   }
 }
 
-void TPopupMenu::NoteShownArea() {
-  for (HWND wnd : ThreadWindows()) {
+void TPopupMenu::NoteShownArea() noexcept {
+  // Only a head start for the capture that may follow: without the list
+  // of windows (no memory for it) the area stays as it was, and the capture
+  // waits for the whole screen as it does with no area.
+  std::vector<HWND> windows;
+  try {
+    windows = ThreadWindows();
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  for (HWND wnd : windows) {
     wchar_t name[16];
     RECT rect;
     // The menu's window, and the windows Windows draws its shadow in.

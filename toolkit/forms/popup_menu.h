@@ -88,7 +88,7 @@ class TPopupMenu : public TComponent {
   // The menu of the items (one level: the program's menus have no submenus);
   // `commands` gets the items that can be chosen, by their menu ids less one.
   void Build(HMENU menu, std::vector<TMenuItem*>& commands) const;
-  void NoteShownArea();
+  void NoteShownArea() noexcept;
   std::unique_ptr<TMenuItem> items_;
   TImageList* images_ = nullptr;
   std::unique_ptr<UtilityWindow> window_;
