@@ -685,14 +685,36 @@ class Session:
                     return item
         raise HarnessError(f"no open menu item {text!r}")
 
-    def click_button(self, dialog, text):
-        """Clicks a dialog's button by its text ("&" marks ignored)."""
-        for control in dialog["controls"]:
-            if (control["class"].lower() == "button" and control["visible"]
-                    and _plain(control["text"]) == _plain(text)):
-                self.click_rect(control["rect"])
-                return control
-        raise HarnessError(f"no button {text!r} in dialog {dialog['caption']!r}")
+    def answer(self, dialog, control_id):
+        """Clicks a dialog's button by its id, as a user would, and waits for
+        the dialog to close. Each try reads the dialog afresh and clicks once
+        the button has held its place for two readings: Wine can show a box
+        before it has laid out its buttons. A box that missed a click is
+        clicked again, as a user would (seen under Wine 10); one that takes
+        none of three fails with what it held."""
+        hwnd, pid = dialog["window"]["hwnd"], dialog["window"]["pid"]
+
+        def showing():
+            return next((d for d in self.probe("dialog", pid, check=False) if d["window"]["hwnd"] == hwnd), None)
+
+        def button():
+            found = showing()
+            return next((c for c in found["controls"] if c["id"] == control_id and c["visible"]),
+                        None) if found else None
+        last = None
+
+        def in_place():
+            nonlocal last
+            was, last = last, button()
+            return last if last and was and last["rect"] == was["rect"] else None
+        for _ in range(3):
+            if showing() is None:
+                return
+            self.click_rect(wait_until(in_place, timeout=10, what=f"button {control_id} in place")["rect"])
+            if eventually(lambda: showing() is None, timeout=4):
+                return
+        self.screenshot(f"unanswered-{dialog['caption']}")
+        raise HarnessError(f"the dialog {dialog['caption']!r} did not close: {showing()}")
 
     # ---- pictures ----------------------------------------------------------
 

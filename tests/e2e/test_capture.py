@@ -142,18 +142,7 @@ class CaptureSteps(harness.KelvoraTestCase):
             timeout=10, what=f"the dialog {caption!r} with its text")
 
     def answer(self, dialog, control_id):
-        """Clicks the dialog's button with that id, once it is there."""
-        hwnd, pid = dialog["window"]["hwnd"], dialog["window"]["pid"]
-
-        def showing():
-            return [d for d in self.session.probe("dialog", pid, check=False) if d["window"]["hwnd"] == hwnd]
-
-        def button():
-            return next((c for d in showing() for c in d["controls"] if c["id"] == control_id and c["visible"]),
-                        None)
-        self.session.click_rect(harness.wait_until(button, timeout=10, what=f"button {control_id}")["rect"])
-        harness.wait_until(lambda: not showing(), timeout=10,
-                           what=f"the dialog {dialog['caption']!r} to close")
+        self.session.answer(dialog, control_id)
 
     def save_as(self, app, path, shot=None):
         """Waits for the save dialog, types the path into it and confirms."""

@@ -136,7 +136,7 @@ class IntroTest(harness.KelvoraTestCase):
         self.assertEqual(dialog["caption"], "Kelvorav21")
         self.assertFalse(self.intro(app)["visible"])
         self.session.screenshot("credits-message")
-        self.session.click_button(dialog, "OK")
+        self.session.answer(dialog, 1)  # OK
         harness.wait_until(lambda: not app.dialogs(), timeout=5, what="the message to close")
         self.assertFalse(self.intro(app)["visible"])
 

@@ -119,7 +119,7 @@ class ViewerTest(harness.KelvoraTestCase):
         self.assertEqual(message["caption"], "Kelvorav21")
         self.assertEqual(message["texts"], [NO_CAPTURE])
         self.session.screenshot("viewer-no-capture-message")
-        self.session.click_button(message, "OK")
+        self.session.answer(message, 1)  # OK
 
         viewer = app.wait_window("TForm3", visible=True)
         self.assertEqual(viewer["caption"], "Kelvorav20->显示抓图")

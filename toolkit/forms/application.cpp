@@ -6,6 +6,7 @@
 #include "toolkit/forms/form.h"
 #include "toolkit/forms/screen.h"
 #include "toolkit/win/callback_exception.h"
+#include "toolkit/win/system_library.h"
 #include "toolkit/win/window_list.h"
 
 TApplication* Application = nullptr;
@@ -150,12 +151,7 @@ int TApplication::MessageBox(const std::wstring& text, const std::wstring& capti
 }
 
 int SystemMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
-  // The controls library the manifest names (by its bare name: the
-  // manifest's redirection, not the search path, finds it), loaded before
-  // the first box and kept. Nothing loads it at start any more, and a box
-  // whose buttons made Wine 10 load it took no clicks.
-  static const HMODULE controls = LoadLibraryW(L"comctl32.dll");
-  static_cast<void>(controls);
+  LoadControlsLibrary();
   return CheckedAnswer(::MessageBoxW(owner, text, caption, flags));
 }
 

@@ -11,6 +11,7 @@
 #include "toolkit/forms/image_list.h"
 #include "toolkit/graphics/dib.h"
 #include "toolkit/win/handle.h"
+#include "toolkit/win/system_library.h"
 #include "toolkit/win/window_list.h"
 
 namespace {
@@ -157,6 +158,7 @@ void TPopupMenu::NoteShownArea() noexcept {
 }
 
 void TPopupMenu::Popup(int x, int y) {
+  LoadControlsLibrary();
   shown_area_ = {};
   if (OnPopup) OnPopup(this);
   unique_hmenu menu(CreatePopupMenu());

@@ -14,3 +14,11 @@ template <typename F>
 void FindFunction(F& function, HMODULE library, const char* name) {
   function = library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
 }
+
+// The common controls library the program's manifest names (version 6),
+// loaded once and kept. Each message box and dialog needs it for its
+// buttons; loaded before the tray menu first shows and before the first
+// box, never at start, where its memory would stay with a program that
+// only waits in the tray. Under Wine 10, a box that itself loaded the
+// library after the tray menu had shown sometimes took no clicks.
+void LoadControlsLibrary() noexcept;
