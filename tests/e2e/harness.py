@@ -688,8 +688,9 @@ class Session:
     def answer(self, dialog, control_id):
         """Clicks a dialog's button by its id, as a user would, and waits for
         the dialog to close. Each try reads the dialog afresh and clicks once
-        the button has held its place for two readings: Wine can show a box
-        before it has laid out its buttons. A box that missed a click is
+        the button has held its place for two readings, since Wine has shown
+        a box a moment before its text, and a click must not go where a
+        button was before the box was laid out. A box that missed a click is
         clicked again, as a user would (seen under Wine 10); one that takes
         none of three fails with what it held."""
         hwnd, pid = dialog["window"]["hwnd"], dialog["window"]["pid"]
@@ -697,20 +698,21 @@ class Session:
         def showing():
             return next((d for d in self.probe("dialog", pid, check=False) if d["window"]["hwnd"] == hwnd), None)
 
-        def button():
-            found = showing()
-            return next((c for c in found["controls"] if c["id"] == control_id and c["visible"]),
-                        None) if found else None
         last = None
 
         def in_place():
+            """The button once it has held its place, or "closed"."""
             nonlocal last
-            was, last = last, button()
+            found = showing()
+            if found is None:
+                return "closed"
+            was, last = last, next((c for c in found["controls"] if c["id"] == control_id and c["visible"]), None)
             return last if last and was and last["rect"] == was["rect"] else None
         for _ in range(3):
-            if showing() is None:
+            button = wait_until(in_place, timeout=10, what=f"button {control_id} in place")
+            if button == "closed":
                 return
-            self.click_rect(wait_until(in_place, timeout=10, what=f"button {control_id} in place")["rect"])
+            self.click_rect(button["rect"])
             if eventually(lambda: showing() is None, timeout=4):
                 return
         self.screenshot(f"unanswered-{dialog['caption']}")
