@@ -81,6 +81,25 @@ class IconCommandsTest(TrayMenuCase):
             time.sleep(0.25)
         return pictures
 
+    @staticmethod
+    def same_icon(a, b):
+        """Whether two pictures show one icon. Wine 10's taskbar blends an
+        icon's edges over the icon before it, so one icon can show a few
+        pixels of its predecessor; two icons of the set differ in most."""
+        differing = sum(max(abs(a[i + c] - b[i + c]) for c in range(3)) > 48 for i in range(0, len(a), 3))
+        return differing <= len(a) // 30
+
+    def icons(self, pictures):
+        """The different icons among the pictures."""
+        found = []
+        for picture in pictures:
+            if not any(self.same_icon(picture, icon) for icon in found):
+                found.append(picture)
+        return found
+
+    def assert_stays(self, icon, message):
+        self.assertTrue(all(self.same_icon(p, icon) for p in self.distinct_pictures(2.5)), message)
+
     def test_animate_greys_its_item_steps_the_icon_and_the_other_two_stop_it(self):
         self.start()
         # The first icon as the taskbar draws it once it has been set again
@@ -91,24 +110,24 @@ class IconCommandsTest(TrayMenuCase):
                                    else None, timeout=5, what="the first icon to settle")
         self.choose("图标随机")
         # One icon a second: several pictures within a few seconds.
-        self.assertGreaterEqual(len(self.distinct_pictures(3.5)), 3, "the icon steps through the set")
+        self.assertGreaterEqual(len(self.icons(self.distinct_pictures(3.5))), 3, "the icon steps through the set")
         menu = self.open_menu()
         self.assertFalse(self.item(menu, "图标随机")["enabled"], "greyed while the icon animates")
         self.assertTrue(self.item(menu, "更换图标")["enabled"])
         self.session.screenshot("tray-menu-animating")
         self.session.click_menu_item("原来图标")
-        harness.wait_until(lambda: self.icon_picture("tray-icon-back") == first, timeout=5,
+        harness.wait_until(lambda: self.same_icon(self.icon_picture("tray-icon-back"), first), timeout=5,
                            what="the first icon back")
-        self.assertEqual(self.distinct_pictures(2.5), {first}, "the animation has stopped")
+        self.assert_stays(first, "the animation has stopped")
         menu = self.open_menu()
         self.assertTrue(self.item(menu, "图标随机")["enabled"], "available again")
         self.session.click_menu_item("图标随机")
-        harness.wait_until(lambda: self.icon_picture("tray-icon-stepped") != first, timeout=5,
+        harness.wait_until(lambda: not self.same_icon(self.icon_picture("tray-icon-stepped"), first), timeout=5,
                            what="the animation to start again")
         self.choose("更换图标")
         # A random icon of the set, and no more steps.
         settled = self.icon_picture("tray-icon-changed")
-        self.assertEqual(self.distinct_pictures(2.5), {settled}, "a change stops the animation")
+        self.assert_stays(settled, "a change stops the animation")
         menu = self.open_menu()
         self.assertTrue(self.item(menu, "图标随机")["enabled"])
         self.session.key("Escape")
