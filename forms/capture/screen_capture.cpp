@@ -261,8 +261,20 @@ void WaitForMenuToLeaveScreen(const RECT& menu) {
   // sent to it has no time limit, and one slow or hung painter would hold
   // the capture as long as it likes. Each paints in its own time, which is
   // waited for within the bound.
-  const auto painted = [&others] {
-    return std::none_of(others.begin(), others.end(),
+  // A window's children have update regions of their own: the icons in the
+  // taskbar's notification area repaint after the taskbar (seen under
+  // Wine 10, whose picture then lacked the tray icon).
+  std::vector<HWND> painters = others;
+  for (HWND wnd : others) {
+    for (HWND child : ChildWindows(wnd)) {
+      RECT rect;
+      if (IsWindowVisible(child) && GetWindowRect(child, &rect) &&
+          (IsRectEmpty(&menu) || IntersectRect(&rect, &rect, &menu)))
+        painters.push_back(child);
+    }
+  }
+  const auto painted = [&painters] {
+    return std::none_of(painters.begin(), painters.end(),
                         [](HWND wnd) { return GetUpdateRect(wnd, nullptr, FALSE) != FALSE; });
   };
   // A fade window of another thread fades by itself.

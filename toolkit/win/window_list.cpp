@@ -21,3 +21,9 @@ std::vector<HWND> DesktopWindows() {
   EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
   return windows.Take();
 }
+
+std::vector<HWND> ChildWindows(HWND parent) {
+  Gathered<HWND> windows;
+  EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&windows));
+  return windows.Take();
+}

@@ -1,5 +1,5 @@
 #pragma once
-// Lists of top-level windows. The system's enumerations call back through
+// Lists of windows. The system's enumerations call back through
 // its own frames; an exception (no memory for the list) is carried out of
 // the callback and thrown again once the enumeration has returned.
 #include <windows.h>
@@ -10,3 +10,5 @@
 std::vector<HWND> ThreadWindows();
 // Every top-level window of the desktop, topmost first.
 std::vector<HWND> DesktopWindows();
+// Every window within `parent`, children's children too.
+std::vector<HWND> ChildWindows(HWND parent);
