@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "forms/capture/newform.h"
@@ -34,6 +36,85 @@ std::string Describe(const RECT& r) {
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
+
+// A window of another thread with a child that repaints late, as the
+// taskbar's notification area repaints its icons after the taskbar: once
+// changed, the thread answers sent messages at once but holds its paints
+// until 100 ms after the first message the capture's wait sends it.
+class LateChildPainter {
+ public:
+  LateChildPainter(const RECT& where, Rgb colour) : colour_(colour) {
+    thread_ = std::thread([this, where] { Run(where); });
+    while (!ready_) Sleep(1);
+    PumpFor(300);  // until Wine has the painted window on the screen
+  }
+  ~LateChildPainter() {
+    SendMessageW(top_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+  void Change(Rgb colour) { SendMessageW(top_, WM_APP, colour, 0); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<LateChildPainter*>(GetWindowLongPtrW(GetAncestor(wnd, GA_ROOT), GWLP_USERDATA));
+    if (msg == WM_NULL && self && self->holding_ && !self->asked_at_) self->asked_at_ = GetTickCount();
+    if (msg == WM_APP) {
+      self->colour_ = static_cast<Rgb>(wp);
+      self->holding_ = true;
+      self->asked_at_ = 0;
+      InvalidateRect(self->child_, nullptr, FALSE);
+    }
+    if (msg == WM_DESTROY && wnd == self->top_) {
+      self->holding_ = false;
+      PostQuitMessage(0);
+    }
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg != WM_PAINT || !self) return DefWindowProcW(wnd, msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(wnd, &ps);
+    const BYTE r = self->colour_ >> 16, g = self->colour_ >> 8, b = self->colour_;
+    unique_hbrush brush(CreateSolidBrush(wnd == self->child_ ? RGB(r, g, b) : RGB(0, 0, 0)));
+    FillRect(dc, &ps.rcPaint, brush.get());
+    EndPaint(wnd, &ps);
+    return 0;
+  }
+
+  void Run(const RECT& where) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KelvoraTestLatePainter";
+    RegisterClassW(&wc);
+    top_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, where.left, where.top,
+                           where.right - where.left, where.bottom - where.top, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(top_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    child_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, where.right - where.left,
+                                 where.bottom - where.top, top_, nullptr, wc.hInstance, nullptr);
+    ShowWindow(top_, SW_SHOWNOACTIVATE);
+    UpdateWindow(top_);
+    ready_ = true;
+    MSG m;
+    for (;;) {
+      if (holding_) {
+        // A filter no message matches still delivers the sent ones.
+        PeekMessageW(&m, nullptr, WM_APP + 1, WM_APP + 1, PM_NOREMOVE);
+        if (asked_at_ && GetTickCount() - asked_at_ > 100) holding_ = false;
+        Sleep(1);
+        continue;
+      }
+      if (GetMessageW(&m, nullptr, 0, 0) <= 0) break;
+      // A paint held comes again while its region is there.
+      if (m.message != WM_PAINT || !holding_) DispatchMessageW(&m);
+    }
+  }
+
+  Rgb colour_;
+  std::thread thread_;
+  HWND top_ = nullptr;
+  HWND child_ = nullptr;
+  std::atomic<bool> ready_ = false, holding_ = false;
+  std::atomic<DWORD> asked_at_ = 0;
+};
 
 class SelectorTest : public testing::Test {
  protected:
@@ -189,6 +270,19 @@ TEST_F(SelectorTest, TheMenusPlaceIsTakenOnceWhatLayUnderItHasRepainted) {
   const std::vector<Rgb> shown = ShownPicture();
   ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
   EXPECT_EQ(WrongIn(shown, where, after), 0) << "the window under the menu as it was before it repainted";
+}
+
+// A child of another thread's window under the menu may repaint after its
+// parent has answered: the menu's place waits for it too.
+TEST_F(SelectorTest, TheMenusPlaceWaitsForAChildOfAnotherThreadToRepaint) {
+  const RECT where{120, 70, 120 + 40, 70 + 30};
+  LateChildPainter painter(where, MakeRgb(0, 0, 0xFF));
+  painter.Change(MakeRgb(0xF0, 0x80, 0x10));
+  form->SetMenuArea(where);
+  const std::vector<Rgb> shown = ShownPicture();
+  ASSERT_EQ(shown.size(), static_cast<size_t>(width) * height);
+  EXPECT_EQ(WrongIn(shown, where, [](int, int) { return MakeRgb(0xF0, 0x80, 0x10); }), 0)
+      << "the child as it was before it repainted";
 }
 
 TEST_F(SelectorTest, DragKeepsExactlyOneBandAndRecordsTheRectangleAsDragged) {
