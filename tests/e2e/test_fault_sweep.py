@@ -102,12 +102,21 @@ class FaultSweepTest(CaptureSteps):
     # ---- the fault tool -----------------------------------------------------
 
     def fault(self, *args):
-        done = subprocess.run([self.session.loader, str(self.tool), *map(str, args)], env=self.session.env,
-                              capture_output=True, timeout=60)
-        answer = json.loads(done.stdout.decode() or "null")
-        if done.returncode != 0 or answer is None:
-            raise harness.HarnessError(f"fault {' '.join(map(str, args))}: exit {done.returncode}")
-        return answer
+        """The tool's answer. The tool is a Wine process of its own: one that
+        failed while the program still runs is started once more; otherwise
+        the failure says what the tool and the program left."""
+        for _ in range(2):
+            done = subprocess.run([self.session.loader, str(self.tool), *map(str, args)], env=self.session.env,
+                                  capture_output=True, timeout=60)
+            answer = json.loads(done.stdout.decode(errors="replace").strip() or "null")
+            if done.returncode == 0 and answer is not None:
+                return answer
+            if not self.app.running():
+                break
+        program = "still runs" if self.app.running() else \
+            f"has ended ({self.app.popen.returncode}); its log ends: {self.app.log.read_bytes()[-600:]!r}"
+        raise harness.HarnessError(f"fault {' '.join(map(str, args))}: exit {done.returncode}, "
+                                   f"{done.stderr[-300:]!r}; after {self.last_case}, the program {program}")
 
     def settled_live(self, pid, baseline=None):
         """The live object count, once it has come back to the baseline or
@@ -265,6 +274,7 @@ class FaultSweepTest(CaptureSteps):
         sites, and the live objects once it is over."""
         self.prepare(command)
         self.fault("record", app.win_pid)
+        self.last_case = f"{command.name} as it runs without faults"
         errors = self.run_command(app, command)
         sites = self.fault("sites", app.win_pid)["sites"]
         self.assertEqual(errors, [], f"{command.name}: the happy path shows no error")
@@ -280,6 +290,7 @@ class FaultSweepTest(CaptureSteps):
     def case(self, app, command, site, reference):
         self.prepare(command)
         self.fault("arm", app.win_pid, site["function"], site["site"])
+        self.last_case = f"{command.name} with {site['function']}@{site['site']:#x} failed"
         errors = self.run_command(app, command)
         state = self.fault("disarm", app.win_pid)
         problems = []
@@ -311,7 +322,8 @@ class FaultSweepTest(CaptureSteps):
         chosen = os.environ.get("KELVORA_SWEEP", "")
         everything = chosen == "all" or chosen in {c.name for c in COMMANDS}
         self.palette = self.show_pattern("halftone")
-        app = self.start_kelvora(cwd=self.folder)
+        app = self.app = self.start_kelvora(cwd=self.folder)
+        self.last_case = "the start"
         app.wait_window("TForm1", visible=True)
         harness.wait_until(lambda: not app.window("TForm1")["visible"], timeout=10, what="the banner to hide")
         self.assertTrue(self.fault("load", app.win_pid)["loaded"])
