@@ -45,9 +45,12 @@ class FaultTest(harness.KelvoraTestCase):
         self.session.click_menu_item(text)
 
     def dialog(self, app, caption):
+        """The visible box with that caption, once its text is in it: Wine 10
+        has shown a box a moment before its text."""
         return harness.wait_until(
-            lambda: next((d for d in app.dialogs() if d["window"]["visible"] and d["caption"] == caption), None),
-            timeout=10, what=f"the dialog {caption!r}")
+            lambda: next((d for d in app.dialogs()
+                          if d["window"]["visible"] and d["caption"] == caption and any(d["texts"])), None),
+            timeout=10, what=f"the dialog {caption!r} with its text")
 
     def answer(self, app, dialog, control_id):
         self.session.answer(dialog, control_id)
